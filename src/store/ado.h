@@ -1,0 +1,122 @@
+// The database access layer: a connection to one scheme database file and a cursor over the
+// rows of one statement, over SQLite. Every failure becomes a return value and one trace line;
+// nothing throws. Field values reach callers as text (see VariantToText).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "services.h"
+
+struct sqlite3;
+
+namespace hdmjm {
+
+// The values callers pass, as the program has always passed them.
+inline constexpr int adConnectUnspecified = -1;
+inline constexpr int adCmdText = 1;
+inline constexpr int adOpenDynamic = 2;
+inline constexpr int adLockOptimistic = 3;
+inline constexpr int adStateClosed = 0;
+inline constexpr int adStateOpen = 1;
+inline constexpr int adSchemaColumns = 4;
+
+// A field value as stored: empty, NULL, integer, real, text or blob.
+struct AdoBlob {
+  std::vector<unsigned char> bytes;
+  bool operator==(const AdoBlob&) const = default;
+};
+using AdoValue = std::variant<std::monostate, std::nullptr_t, std::int64_t, double, std::string,
+                              AdoBlob>;
+
+// The text form of a field value: empty "", NULL "NULL", integer "%d" of its low 32 bits,
+// real "%.8f", text as is, blob "UN_KNOW".
+std::string VariantToText(const AdoValue& value);
+
+// The number atof makes of a real's "%.8f" text, computed without the text.
+double RoundTo8Decimals(double value);
+
+class AdoResult;  // a result set of the engine; what OpenSchema hands to AdoRecordset::Attach
+
+class AdoConnection {
+ public:
+  explicit AdoConnection(const Services& services = DefaultServices());
+  virtual ~AdoConnection();
+  AdoConnection(const AdoConnection&) = delete;
+  AdoConnection& operator=(const AdoConnection&) = delete;
+
+  // connectionString: "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path. Opens the file
+  // read-write without creating it; a missing file, one that is not a database, or a damaged
+  // one fails here.
+  bool Open(const std::string& connectionString, int options = adConnectUnspecified);
+  void Close();
+  bool IsOpen() const;
+  // adSchemaColumns: one row per column of every table, with the field TABLE_NAME first,
+  // then COLUMN_NAME and ORDINAL_POSITION (1-based), ordered by table and position.
+  std::unique_ptr<AdoResult> OpenSchema(int schemaKind);
+  // Runs a statement in the program's SQL dialect ("INTEGER identity", "double precision", ...
+  // are mapped to the engine). A failure shows the engine's description in a message box and
+  // returns false.
+  bool Execute(const std::string& statement);
+  // One transaction on the connection; false (and a trace line) when the engine refuses.
+  bool BeginTrans();
+  bool CommitTrans();
+  bool RollbackTrans();
+  sqlite3* GetConnection() const;
+  const Services& GetServices() const { return services_; }
+
+  // The path named by "Data Source=" in a connection string.
+  static std::string PathFromConnectionString(const std::string& connectionString);
+
+ private:
+  struct Handle;
+  Services services_;
+  std::unique_ptr<Handle> handle_;
+  bool open_ = false;
+};
+
+class AdoRecordset {
+ public:
+  explicit AdoRecordset(const Services& services = DefaultServices());
+  virtual ~AdoRecordset();
+  AdoRecordset(const AdoRecordset&) = delete;
+  AdoRecordset& operator=(const AdoRecordset&) = delete;
+
+  void SetConnection(AdoConnection* connection);
+  // −1 on failure, 1 when the result has at least one row, 0 when it is empty.
+  int Open(const std::string& statement, int options = adCmdText, int cursorType = adOpenDynamic,
+           int lockType = adLockOptimistic);
+  void Close();
+  void Attach(std::unique_ptr<AdoResult> result);
+
+  bool MoveFirst();
+  bool MoveLast();
+  bool MoveNext();
+  bool IsEOF();
+  int GetRecordCount();  // walks the rows; the cursor ends after the last one
+  int GetFieldsCount();
+  std::string GetFieldName(int index);
+  bool GetCollect(int index, std::string& text);
+  bool GetCollect(const std::string& fieldName, std::string& text);
+  // The same numbers atof and atoi make of GetCollect's text, without building the text.
+  bool GetReal(int index, double& value);
+  bool GetInt(int index, int& value);
+
+  // Sets a field of the current row; Update writes it. Failures are silent.
+  void PutCollect(int index, const AdoValue& value);
+  // Appends an empty row and makes it current (a pending new row is written first).
+  bool AddNew();
+  // Writes the current row: inserts a new row, or updates the fields put into an existing one.
+  bool Update();
+
+ private:
+  struct Cursor;
+  Services services_;
+  AdoConnection* connection_ = nullptr;
+  std::unique_ptr<AdoResult> result_;
+};
+
+}  // namespace hdmjm

@@ -1,0 +1,100 @@
+// The one description of the scheme database's parameter tables. Loading, saving, creating,
+// copying between sides and dumping all walk this catalogue; no table has code of its own.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "records.h"
+
+namespace hdmjm {
+
+enum class FieldKind { Real, Code, Text };
+enum class TableScope {
+  Scheme,  // 松方压实系数: one row for every road, no 道路名 column
+  Road,    // one table for the whole road
+  Side,    // one table per side, 左… and 右…
+};
+
+// A field's value as the record holds it: Real → double, Code → int, Text → string.
+using FieldValue = std::variant<double, int, std::string>;
+
+struct DataColumn {
+  std::string name;  // database column name
+  FieldKind kind;
+};
+
+class TableDesc {
+ public:
+  virtual ~TableDesc() = default;
+
+  std::string_view BaseName() const { return baseName_; }  // 侧沟; whole tables: their name
+  TableScope Scope() const { return scope_; }
+  // The database table: 左侧沟 / 右侧沟; tables without side ignore the argument.
+  std::string Name(Side side) const;
+  // The column definitions of the creation statement, 序号 and 道路名 included, as written.
+  const std::vector<std::string>& ColumnDefinitions(Side side) const;
+  // "create table NAME (def,def,...)".
+  std::string CreateStatement(Side side) const;
+  // Index of the first column that feeds the record: 2, or 1 for 松方压实系数.
+  int FirstDataColumn() const { return scope_ == TableScope::Scheme ? 1 : 2; }
+  // The columns from FirstDataColumn on, in column order, with the kind of field each feeds.
+  const std::vector<DataColumn>& DataColumns(Side side) const;
+  bool IsSlope() const { return isSlope_; }
+  // 排水沟 and 天沟 gain 沟底半径 (their last column) when an older table lacks it.
+  bool HasRadiusUpgrade() const { return hasRadiusUpgrade_; }
+  // 用地面积汇总分段表: older tables lack the last column; its field then stays empty.
+  bool LastColumnOptional() const { return lastColumnOptional_; }
+
+  virtual int RowCount(const RoadSectionStore& store, Side side) const = 0;
+  // Most rows the record can hold (slope tables: 300).
+  virtual int Capacity() const;
+  // Sets the row count; new rows are zero (slope tables keep the rows in place).
+  virtual void Resize(RoadSectionStore& store, Side side, int rows) const = 0;
+  // How many data columns a row uses: all of them, but for a slope row 2 + 4 × its level count.
+  virtual int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const;
+  // Field of data column `column` (0-based among DataColumns) of row `row`.
+  virtual FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const = 0;
+  virtual void Set(RoadSectionStore& store, Side side, int row, int column,
+                   const FieldValue& value) const = 0;
+  // The content of a table the database lacks (start and end: the road's stations).
+  virtual void SetDefault(RoadSectionStore& store, Side side, double start, double end) const = 0;
+  // Replaces the table of side `to` by a copy of side `from`.
+  virtual void CopySide(RoadSectionStore& store, Side from, Side to) const = 0;
+
+ protected:
+  TableDesc(std::string baseName, TableScope scope, std::vector<std::string> leftDefinitions,
+            std::vector<std::string> rightDefinitions);
+  bool isSlope_ = false;
+  bool hasRadiusUpgrade_ = false;
+  bool lastColumnOptional_ = false;
+
+ private:
+  std::string baseName_;
+  TableScope scope_;
+  PerSide<std::vector<std::string>> definitions_;
+  PerSide<std::vector<DataColumn>> dataColumns_;
+};
+
+// One table of one side in the order a road is loaded or saved, with the progress positions
+// set after loading it (−1: none).
+struct TableStep {
+  const TableDesc* table;
+  Side side;
+  int progress[2];
+};
+
+const std::vector<TableStep>& LoadOrder();  // 43 steps
+const std::vector<TableStep>& SaveOrder();  // 43 steps
+// Each table once, in load order; FindTable by base name (侧沟, 填方分类, ...), null if none.
+const std::vector<const TableDesc*>& AllTables();
+const TableDesc* FindTable(std::string_view baseName);
+
+// 松方压实系数, 挖方分类 (the side-less older table) and the ditch-bottom-radius upgrade.
+inline constexpr std::string_view kCompactionTable = "松方压实系数";
+inline constexpr std::string_view kLegacyCutClassTable = "挖方分类";
+inline constexpr std::string_view kRadiusColumn = "沟底半径";
+
+}  // namespace hdmjm

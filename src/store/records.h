@@ -1,0 +1,332 @@
+// The in-memory record of one road's standard cross-section parameters.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "ado.h"
+#include "services.h"
+
+namespace hdmjm {
+
+enum Side : int { kLeft = 0, kRight = 1 };
+template <class T>
+using PerSide = std::array<T, 2>;
+
+inline constexpr int kMaxSlopeSegments = 300;
+inline constexpr int kMaxSlopeLevels = 30;
+inline constexpr int kMaxRoads = 50;
+
+struct CompactionFactors {
+  double looseSoil = 0;     // 松土
+  double ordinarySoil = 0;  // 普通土
+  double hardSoil = 0;      // 硬土
+  double softRock = 0;      // 软石
+  double subHardRock = 0;   // 次坚石
+  double hardRock = 0;      // 坚石
+  bool operator==(const CompactionFactors&) const = default;
+};
+
+struct WidthLimitRow {  // 横断面限制宽度
+  double endStation = 0;
+  double widthLimit = 0;
+  bool operator==(const WidthLimitRow&) const = default;
+};
+
+struct LandWideningRow {  // 用地加宽
+  double endStation = 0;
+  double fillWidening = 0;  // 路堤加宽
+  double cutWidening = 0;   // 路堑加宽
+  bool operator==(const LandWideningRow&) const = default;
+};
+
+struct OverfillWidthRow {  // 超填宽度表
+  double startStation = 0;
+  double endStation = 0;
+  double startWidth = 0;
+  double endWidth = 0;
+  bool operator==(const OverfillWidthRow&) const = default;
+};
+
+struct ArcSlopeRow {  // 弧形边坡表
+  double startStation = 0;
+  double endStation = 0;
+  double startRadius = 0;
+  double endRadius = 0;
+  int position = 0;  // 设置位置
+  bool operator==(const ArcSlopeRow&) const = default;
+};
+
+struct TopsoilRow {  // 清表土厚度
+  double endStation = 0;
+  double thickness = 0;
+  int kind = 0;  // 清表土性质
+  bool operator==(const TopsoilRow&) const = default;
+};
+
+struct GroundInterpRow {  // 地面线内插宽
+  double endStation = 0;
+  double width = 0;
+  bool operator==(const GroundInterpRow&) const = default;
+};
+
+struct SlopeLevel {
+  double ratio = 0;      // 边坡系数, m of 1:m
+  double maxHeight = 0;  // 最大高度
+  double bermWidth = 0;  // 平台宽度
+  double bermSlope = 0;  // 平台横坡, percent
+  bool operator==(const SlopeLevel&) const = default;
+};
+
+struct SlopeSegment {  // one row of 路堤边坡 / 路堑边坡
+  double endStation = 0;
+  int levelCount = 0;  // 边坡总级数, 0 to 30
+  std::array<SlopeLevel, kMaxSlopeLevels> levels{};
+};
+
+// Room for 300 segments; the first `count` are in use, the rest keep whatever they held.
+struct SlopeTable {
+  int count = 0;
+  std::vector<SlopeSegment> rows = std::vector<SlopeSegment>(kMaxSlopeSegments);
+};
+
+struct SideDitchRow {  // 侧沟
+  double endStation = 0;
+  double liningThickness = 0;  // 浆砌厚度
+  double bottomWidth = 0;      // 水沟底宽
+  double depth = 0;            // 沟深
+  double slope1 = 0;           // 左侧边坡 (left table) / 内侧边坡 (right table)
+  double slope2 = 0;           // 右侧边坡 (left table) / 外侧边坡 (right table)
+  double bottomRadius = 0;     // 沟底半径
+  bool operator==(const SideDitchRow&) const = default;
+};
+
+struct EmbankmentDitchRow {  // 排水沟
+  double startStation = 0;
+  double endStation = 0;
+  int structure = 0;  // 坡脚墙: 0 toe wall, 1 ditch, 2 shoulder ditch
+  double liningThickness = 0;
+  double startDikeWidth = 0;  // 挡水堰宽
+  double endDikeWidth = 0;
+  double startDikeThickness = 0;  // 挡水堰厚
+  double endDikeThickness = 0;
+  double startBermWidth = 0;  // 护坡道宽
+  double endBermWidth = 0;
+  double startBermThickness = 0;  // 护坡道厚
+  double endBermThickness = 0;
+  double startBottomWidth = 0;  // 水沟底宽
+  double endBottomWidth = 0;
+  double startDepth = 0;  // 水沟深
+  double endDepth = 0;
+  double innerSlope = 0;
+  double outerSlope = 0;
+  double dikeSlope = 0;  // 挡水堰坡
+  double bottomRadius = 0;
+  bool operator==(const EmbankmentDitchRow&) const = default;
+};
+
+struct InterceptDitchRow {  // 天沟
+  double startStation = 0;
+  double endStation = 0;
+  double startEdgeDistance = 0;  // 起始边距
+  double startDepth = 0;
+  double startBottomWidth = 0;
+  double endEdgeDistance = 0;
+  double endDepth = 0;
+  double endBottomWidth = 0;
+  double innerSlope = 0;
+  double outerSlope = 0;
+  double liningThickness = 0;
+  double bottomRadius = 0;
+  bool operator==(const InterceptDitchRow&) const = default;
+};
+
+struct CutClassRow {  // 挖方分类, percent of the cut volume per class
+  double endStation = 0;
+  double classI = 0;
+  double classII = 0;
+  double classIII = 0;
+  double classIV = 0;
+  double classV = 0;
+  double classVI = 0;
+  bool operator==(const CutClassRow&) const = default;
+};
+
+struct PavementRow {  // 路面厚度
+  double endStation = 0;
+  double carriageway = 0;    // 车行道厚
+  double hardShoulder = 0;   // 硬路肩厚
+  double earthShoulder = 0;  // 土路肩厚
+  bool operator==(const PavementRow&) const = default;
+};
+
+struct DitchGradeRow {  // 沟底坡
+  double startStation = 0;
+  double startElevation = 0;
+  double endStation = 0;
+  double endElevation = 0;
+  bool operator==(const DitchGradeRow&) const = default;
+};
+
+struct RetainingWallRow {  // 挡墙
+  double startStation = 0;
+  double endStation = 0;   // 终点里程
+  double startOffset = 0;  // 起始支距
+  double endOffset = 0;
+  bool operator==(const RetainingWallRow&) const = default;
+};
+
+struct StationRangeRow {  // the automatic-design ranges
+  double startStation = 0;
+  double endStation = 0;  // 终点里程
+  bool operator==(const StationRangeRow&) const = default;
+};
+
+struct FillClassRow {  // 填方分类
+  double endStation = 0;
+  int material = 0;  // 填料类型: 0 earth, 1 rock
+  bool operator==(const FillClassRow&) const = default;
+};
+
+struct LandAreaSegmentRow {  // 用地面积汇总分段表
+  double endStation = 0;
+  std::string remark;  // 备注
+  bool operator==(const LandAreaSegmentRow&) const = default;
+};
+
+struct LandTypeRow {  // 用地类型表
+  double endStation = 0;
+  std::string landType;
+  bool operator==(const LandTypeRow&) const = default;
+};
+
+struct AssocShoulderRow {  // 关联断面路肩拉直
+  double startStation = 0;
+  double endStation = 0;
+  double horizontalDistance = 0;
+  double heightDifference = 0;
+  bool operator==(const AssocShoulderRow&) const = default;
+};
+
+struct AssocCutFlattenRow {  // 关联断面路堑边坡推平
+  double startStation = 0;
+  double endStation = 0;
+  double horizontalDistance = 0;
+  bool operator==(const AssocCutFlattenRow&) const = default;
+};
+
+struct AssocMedianDitchRow {  // 关联断面线间沟
+  double startStation = 0;
+  double endStation = 0;
+  double liningThickness = 0;
+  double width = 0;  // 沟宽
+  double depth = 0;
+  double innerSlope = 0;
+  double outerSlope = 0;
+  double bottomRadius = 0;
+  bool operator==(const AssocMedianDitchRow&) const = default;
+};
+
+struct ChainBreakRow {  // one row of 断链表
+  double leftStation = 0;   // 等号左里程数
+  double rightStation = 0;  // 等号右里程数
+  std::string leftPrefix;   // 等号左里程冠号
+  std::string rightPrefix;  // 等号右里程冠号
+  bool operator==(const ChainBreakRow&) const = default;
+};
+
+struct RoadEntry {
+  std::string name;  // 道路名
+  std::string startPrefix;
+  std::string endPrefix;
+  double startStation = 0;
+  double endStation = 0;
+};
+
+class StoreBase {
+ public:
+  virtual ~StoreBase() = default;
+};
+
+class TableDesc;
+
+// Every parameter table of one road, with its chain-break rows and the scheme's road list.
+class RoadSectionStore : public StoreBase {
+ public:
+  explicit RoadSectionStore(const Services& services = DefaultServices());
+  ~RoadSectionStore() override;
+
+  std::vector<ChainBreakRow> chainBreaks;
+  CompactionFactors compaction;
+  PerSide<std::vector<WidthLimitRow>> widthLimits;       // 横断面限制宽度
+  PerSide<std::vector<LandWideningRow>> landWidenings;   // 用地加宽
+  PerSide<std::vector<OverfillWidthRow>> overfillWidths; // 超填宽度表
+  PerSide<std::vector<ArcSlopeRow>> arcSlopes;           // 弧形边坡表
+  PerSide<std::vector<TopsoilRow>> topsoil;              // 清表土厚度
+  PerSide<std::vector<GroundInterpRow>> groundInterps;   // 地面线内插宽
+  PerSide<SlopeTable> embankmentSlopes;                  // 路堤边坡
+  PerSide<SlopeTable> cutSlopes;                         // 路堑边坡
+  PerSide<std::vector<SideDitchRow>> sideDitches;        // 侧沟
+  PerSide<std::vector<EmbankmentDitchRow>> embankmentDitches;  // 排水沟
+  PerSide<std::vector<InterceptDitchRow>> interceptDitches;    // 天沟
+  std::vector<FillClassRow> fillClasses;                 // 填方分类
+  PerSide<std::vector<CutClassRow>> cutClasses;          // 挖方分类
+  std::vector<AssocShoulderRow> assocShoulders;          // 关联断面路肩拉直
+  std::vector<AssocCutFlattenRow> assocCutFlattens;      // 关联断面路堑边坡推平
+  std::vector<AssocMedianDitchRow> assocMedianDitches;   // 关联断面线间沟
+  std::vector<LandAreaSegmentRow> landAreaSegments;      // 用地面积汇总分段表
+  std::vector<LandTypeRow> landTypes;                    // 用地类型表
+  PerSide<std::vector<PavementRow>> pavements;           // 路面厚度
+  PerSide<std::vector<DitchGradeRow>> ditchGrades;       // 沟底坡
+  std::vector<RoadEntry> roadList;                       // at most kMaxRoads
+  PerSide<std::vector<RetainingWallRow>> retainingWalls; // 挡墙
+  PerSide<std::vector<StationRangeRow>> autoFillRanges;     // 低填路堤自动填平
+  PerSide<std::vector<StationRangeRow>> autoFlattenRanges;  // 低挖路堑自动推平
+  PerSide<std::vector<StationRangeRow>> autoShoulderRanges; // 低填路堤自动加宽土路肩
+
+  std::vector<std::string> tableNames;
+  std::string databasePath;
+  std::string roadName;
+
+  // Loading and saving (the database is reached only through these).
+  bool OpenSchemeConnection();
+  void LoadTableNames();
+  bool TableExists(const std::string& name) const;
+  bool OpenRoadTable(const std::string& path, const std::string& road, const std::string& table);
+  // Reads every table of the road, defaults where a table is missing or has no rows. Returns true.
+  bool LoadRoad(const std::string& path, const std::string& road);
+  // Writes every table of the road in one transaction. False when nothing was saved: the
+  // database then holds the road's previous rows unchanged.
+  bool SaveRoad(const std::string& path, const std::string& road);
+
+  // The chain-break table and the road list.
+  bool ReadChainBreaks(const std::string& path, const std::string& road, double& start,
+                       double& end);
+  bool BuildRoadList(const std::string& path);
+  bool ReadRoadExtent(const std::string& path, const std::string& road, int index);
+  void SortRoadList();
+
+  const Services& GetServices() const { return services_; }
+
+  // The connection and the cursor the store's own operations use.
+  AdoConnection& Connection() { return connection_; }
+  AdoRecordset& Recordset() { return recordset_; }
+
+ private:
+  bool ConnectForChainBreaks(const std::string& path, const std::string& statement);
+  bool ReadTable(const TableDesc& table, Side side, double start, double end);
+  bool WriteTable(const TableDesc& table, Side side, const std::string& road);
+
+  Services services_;
+  AdoConnection connection_;
+  std::string sql_;
+  AdoRecordset recordset_;
+};
+
+// The connection string the program forms for a database file.
+std::string ConnectionString(const std::string& path);
+// A text as an SQL string literal: enclosed in apostrophes, inner apostrophes doubled.
+std::string SqlQuote(const std::string& text);
+
+}  // namespace hdmjm

@@ -1,0 +1,77 @@
+// The small interfaces through which the store and the pages reach the person at the screen.
+// The application supplies Qt implementations; tests and the command-line tool supply their own.
+#pragma once
+
+#include <optional>
+#include <source_location>
+#include <string>
+#include <string_view>
+
+namespace hdmjm {
+
+// A modal message box with an OK button.
+class UserMessages {
+ public:
+  enum class Icon { None, Information, Warning };
+  virtual ~UserMessages() = default;
+  virtual void Show(const std::string& text, const std::string& title = {},
+                    Icon icon = Icon::None) = 0;
+};
+
+// Diagnostic lines of the database access layer; never shown to the designer.
+class Trace {
+ public:
+  virtual ~Trace() = default;
+  virtual void Write(std::string_view line,
+                     const std::source_location& where = std::source_location::current()) = 0;
+};
+
+// The progress window's bar, 0 to 100.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void SetProgress(int percent) = 0;
+};
+
+// The open-file dialog. Returns the chosen full path, or nothing when the designer cancels.
+// The filter has the form "text (*.*)|*.*|All Files(*.*)|*.*||".
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+  virtual std::optional<std::string> ChooseOpenFile(const std::string& title,
+                                                    const std::string& initialName,
+                                                    const std::string& filter) = 0;
+};
+
+// Messages to stderr, one per line (the command-line tool's message box).
+class StderrMessages : public UserMessages {
+ public:
+  void Show(const std::string& text, const std::string& title, Icon icon) override;
+};
+
+class StderrTrace : public Trace {
+ public:
+  void Write(std::string_view line, const std::source_location& where) override;
+};
+
+class SilentTrace : public Trace {
+ public:
+  void Write(std::string_view, const std::source_location&) override {}
+};
+
+class NoProgress : public Progress {
+ public:
+  void SetProgress(int) override {}
+};
+
+// What a store object reports through. The pointers are never null and outlive their users.
+struct Services {
+  UserMessages* messages;
+  Trace* trace;
+  Progress* progress;
+};
+
+// Messages and traces to stderr, no progress.
+Services DefaultServices();
+
+}  // namespace hdmjm
