@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <initializer_list>
