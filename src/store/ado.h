@@ -40,6 +40,11 @@ std::string VariantToText(const AdoValue& value);
 double RoundTo8Decimals(double value);
 
 class AdoResult;  // a result set of the engine; what OpenSchema hands to AdoRecordset::Attach
+// Deleting through a deleter defined in ado.cpp lets callers hold results without seeing the type.
+struct AdoResultDeleter {
+  void operator()(AdoResult* result) const;
+};
+using AdoResultPtr = std::unique_ptr<AdoResult, AdoResultDeleter>;
 
 class AdoConnection {
  public:
@@ -56,7 +61,7 @@ class AdoConnection {
   bool IsOpen() const;
   // adSchemaColumns: one row per column of every table, with the field TABLE_NAME first,
   // then COLUMN_NAME and ORDINAL_POSITION (1-based), ordered by table and position.
-  std::unique_ptr<AdoResult> OpenSchema(int schemaKind);
+  AdoResultPtr OpenSchema(int schemaKind);
   // Runs a statement in the program's SQL dialect ("INTEGER identity", "double precision", ...
   // are mapped to the engine). A failure shows the engine's description in a message box and
   // returns false.
@@ -90,7 +95,7 @@ class AdoRecordset {
   int Open(const std::string& statement, int options = adCmdText, int cursorType = adOpenDynamic,
            int lockType = adLockOptimistic);
   void Close();
-  void Attach(std::unique_ptr<AdoResult> result);
+  void Attach(AdoResultPtr result);
 
   bool MoveFirst();
   bool MoveLast();
@@ -110,13 +115,14 @@ class AdoRecordset {
   // Appends an empty row and makes it current (a pending new row is written first).
   bool AddNew();
   // Writes the current row: inserts a new row, or updates the fields put into an existing one.
+  // With no new row pending and nothing put, it writes nothing and returns true.
   bool Update();
 
  private:
   struct Cursor;
   Services services_;
   AdoConnection* connection_ = nullptr;
-  std::unique_ptr<AdoResult> result_;
+  AdoResultPtr result_;
 };
 
 }  // namespace hdmjm

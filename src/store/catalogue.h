@@ -65,8 +65,11 @@ class TableDesc {
   virtual void CopySide(RoadSectionStore& store, Side from, Side to) const = 0;
 
  protected:
+  // Definitions of the columns from FirstDataColumn on; an empty right list means as left.
   TableDesc(std::string baseName, TableScope scope, std::vector<std::string> leftDefinitions,
             std::vector<std::string> rightDefinitions);
+  // Names the data columns from the definitions, with the kind of field each feeds.
+  void SetKinds(const std::vector<FieldKind>& kinds);
   bool isSlope_ = false;
   bool hasRadiusUpgrade_ = false;
   bool lastColumnOptional_ = false;

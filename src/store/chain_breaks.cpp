@@ -1,1 +1,115 @@
-// being written
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+#include "records.h"
+
+namespace hdmjm {
+
+namespace {
+constexpr const char* kMainLine = "主线";
+constexpr const char* kChainBreakTable = "select * from 断链表";
+}  // namespace
+
+bool RoadSectionStore::OpenChainBreaks(const std::string& path, const std::string& statement) {
+  recordset_.Close();
+  connection_.Close();
+  if (!connection_.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path,
+                        adConnectUnspecified)) {
+    services_.messages->Show("连接数据库失败!");
+    return false;
+  }
+  if (!connection_.IsOpen()) {
+    services_.messages->Show("数据库没有打开或已经关闭!");
+    return false;
+  }
+  recordset_.SetConnection(&connection_);
+  if (recordset_.Open(statement, adCmdText, adOpenDynamic, adLockOptimistic) == 1) return true;
+  recordset_.Close();
+  connection_.Close();
+  return false;
+}
+
+bool RoadSectionStore::ReadChainBreaks(const std::string& path, const std::string& road,
+                                       double& start, double& end) {
+  if (!OpenChainBreaks(path, std::string(kChainBreakTable) + " where 道路名=" + SqlQuote(road)))
+    return false;
+  chainBreaks.clear();
+  std::string text;
+  const auto real = [&](const char* field) {
+    text.clear();
+    recordset_.GetCollect(field, text);
+    return std::atof(text.c_str());
+  };
+  const auto string = [&](const char* field) {
+    text.clear();
+    recordset_.GetCollect(field, text);
+    return text;
+  };
+  while (!recordset_.IsEOF()) {
+    ChainBreakRow row;
+    row.leftPrefix = string("等号左里程冠号");
+    row.rightPrefix = string("等号右里程冠号");
+    row.leftStation = real("等号左里程数");
+    row.rightStation = real("等号右里程数");
+    chainBreaks.push_back(std::move(row));
+    if (!recordset_.MoveNext()) break;
+  }
+  recordset_.Close();
+  connection_.Close();
+  if (!chainBreaks.empty()) {
+    start = chainBreaks.front().leftStation;
+    end = chainBreaks.back().rightStation;
+  }
+  return true;
+}
+
+bool RoadSectionStore::BuildRoadList(const std::string& path) {
+  if (!OpenChainBreaks(path, kChainBreakTable)) return false;
+  std::string name;
+  bool tooMany = false;
+  while (!recordset_.IsEOF()) {
+    name.clear();
+    recordset_.GetCollect("道路名", name);
+    const bool known = std::any_of(roadList.begin(), roadList.end(),
+                                   [&](const RoadEntry& e) { return e.name == name; });
+    if (!known) {
+      if (static_cast<int>(roadList.size()) < kMaxRoads) roadList.push_back(RoadEntry{name, {}, {}, 0, 0});
+      else tooMany = true;
+    }
+    if (!recordset_.MoveNext()) break;
+  }
+  recordset_.Close();
+  connection_.Close();
+  if (tooMany)
+    services_.messages->Show("断链表中的道路超过" + std::to_string(kMaxRoads) + "条，只列出了前" +
+                             std::to_string(kMaxRoads) + "条!");
+  for (int i = 0; i < static_cast<int>(roadList.size()); ++i)
+    if (roadList[i].name != kMainLine) ReadRoadExtent(path, roadList[i].name, i);
+  SortRoadList();
+  return true;
+}
+
+bool RoadSectionStore::ReadRoadExtent(const std::string& path, const std::string& road,
+                                      int index) {
+  double start = 0, end = 0;
+  if (!ReadChainBreaks(path, road, start, end)) return false;
+  if (chainBreaks.empty() || index < 0 || index >= static_cast<int>(roadList.size())) return true;
+  RoadEntry& entry = roadList[index];
+  entry.startPrefix = chainBreaks.front().leftPrefix;
+  entry.startStation = chainBreaks.front().leftStation;
+  entry.endPrefix = chainBreaks.back().rightPrefix;
+  entry.endStation = chainBreaks.back().rightStation;
+  return true;
+}
+
+void RoadSectionStore::SortRoadList() {
+  const int count = static_cast<int>(roadList.size());
+  for (int i = 1; i < count; ++i)
+    if (roadList[i].name == kMainLine) std::swap(roadList[0], roadList[i]);
+  for (int i = 1; i < count; ++i)
+    for (int j = i + 1; j < count; ++j)
+      if (roadList[i].startStation > roadList[j].startStation) std::swap(roadList[i], roadList[j]);
+}
+
+}  // namespace hdmjm
