@@ -1,0 +1,216 @@
+// CGridCtrl: the editable grid every parameter page shows. Fixed heading rows and columns, cells
+// of text, keyboard and mouse navigation, in-place editing and the clipboard. It knows cells only;
+// the cell store itself is the window-free GridCore.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+
+#include "grid_core.h"
+
+class QScrollBar;
+
+namespace hdmjm {
+
+class InPlaceEdit;
+class InPlaceList;
+
+class CGridCtrl : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  // Distance from a border within which the mouse sizes a column or row.
+  static constexpr int kResizeCaptureRange = 3;
+  static constexpr int kAutoScrollInterval = 25;  // ms
+  // Extra scroll range beyond the cells when the grid scrolls at all.
+  static constexpr int kVerticalScrollSlack = 90;
+  static constexpr int kHorizontalScrollSlack = 60;
+  enum class GridLines { None, Horizontal, Vertical, Both };
+
+  explicit CGridCtrl(QWidget* parent = nullptr);
+  ~CGridCtrl() override;
+
+  bool SetRowCount(int rows);
+  bool SetColumnCount(int cols);
+  bool SetFixedRowCount(int rows);
+  bool SetFixedColumnCount(int cols);
+  int GetRowCount() const { return core_.GetRowCount(); }
+  int GetColumnCount() const { return core_.GetColumnCount(); }
+  int GetFixedRowCount() const { return core_.GetFixedRowCount(); }
+  int GetFixedColumnCount() const { return core_.GetFixedColumnCount(); }
+  // Inserts before `before` (-1 appends); the new row's index, or -1.
+  int InsertRow(const QString& heading, int before = -1);
+  bool DeleteRow(int row);
+
+  bool SetItem(const GridItem& item);
+  bool SetItemText(int row, int col, const QString& text);
+  virtual QString GetItemText(int row, int col) const;
+  bool SetItemState(int row, int col, unsigned state);
+  unsigned GetItemState(int row, int col) const { return core_.GetItemState(row, col); }
+  bool SetRowHeight(int row, int height);
+  bool SetColumnWidth(int col, int width);
+  int GetRowHeight(int row) const { return core_.GetRowHeight(row); }
+  int GetColumnWidth(int col) const { return core_.GetColumnWidth(col); }
+  void AutoSize();
+  bool AutoSizeColumn(int col);
+  bool AutoSizeRow(int row);
+  void ResetScrollBars();
+
+  CellId GetFocusCell() const { return core_.GetFocusCell(); }
+  void SetFocusCell(int row, int col);
+  CellRange GetSelectedRange() const { return core_.SelectedRange(); }
+  bool IsCellSelected(int row, int col) const { return core_.IsSelected(row, col); }
+
+  void SetTextColor(const QColor& color);
+  void SetTextBkColor(const QColor& color);
+  void SetFixedTextColor(const QColor& color);
+  void SetFixedBkColor(const QColor& color);
+  void SetBkColor(const QColor& color);  // the area beyond the cells
+  void SetGridColor(const QColor& color);
+  QColor GetTextBkColor() const { return textBk_; }
+  QColor GetFixedBkColor() const { return fixedBk_; }
+
+  void SetEditable(bool editable) { editable_ = editable; }
+  bool IsEditable() const { return editable_; }
+  void SetHandleTabKey(bool handle) { handleTab_ = handle; }
+  void SetRowResize(bool resize) { rowResize_ = resize; }
+  void SetColumnResize(bool resize) { colResize_ = resize; }
+  void SetGridLines(GridLines lines);
+  void SetImageList(const QList<QPixmap>& images);
+  bool GetModified() const { return core_.GetModified(); }
+  void SetModified(bool modified = true) { core_.SetModified(modified); }
+
+  // The cell's rectangle in viewport coordinates, grid line included; empty when scrolled away.
+  QRect GetCellRect(int row, int col) const;
+  // The cell under a viewport point; (-1, -1) beyond the cells.
+  CellId GetCellFromPt(const QPoint& point) const;
+  // Scrolls until the cell shows; false when it cannot.
+  bool EnsureVisible(int row, int col);
+  bool IsCellVisible(int row, int col) const;
+  // The first non-fixed row and column on screen.
+  CellId GetTopLeftNonFixedCell() const;
+  // Rows per wheel notch (-1: a page).
+  int WheelScrollStep() const { return wheelStep_; }
+  // The open in-place editor, if any.
+  QWidget* InPlaceEditor() const { return editor_; }
+  // Paints the whole client area (the paint event's work, also used to paint into an image).
+  void Draw(QPainter& painter);
+
+  // Overridable operations.
+  // Starts editing (row, col); `key` is kMouseTrigger, a Qt::Key or a typed character's code point.
+  virtual void OnEditCell(int row, int col, int key);
+  virtual void CreateInPlaceEditor(const QRect& rect, Qt::Alignment alignment, int id, int row,
+                                   int col, const QString& text, int key);
+  // Stores the text an editor ended with.
+  virtual void OnEndEditCell(int row, int col, const QString& text);
+  virtual void CreateCell(GridCell& cell, int row, int col);
+  virtual void EmptyCell(GridCell& cell, int row, int col);
+  virtual void OnEditCopy();
+  virtual void OnEditCut();
+  virtual void OnEditPaste();
+  virtual void OnEditSelectAll();
+
+ signals:
+  void FocusLeaving(int row, int col);  // the focus leaves a cell (-104)
+  void FocusEntered(int row, int col);  // a cell gets the focus (-103)
+  void EditBegin(int row, int col);     // editing of a cell begins (-105)
+  void EditEnd(int row, int col);       // editing of a cell ends (-106)
+  void Clicked(int row, int col);       // the left button was released over a cell
+
+ protected:
+  InPlaceEdit* OpenInPlaceEdit(const QRect& rect, Qt::Alignment alignment, int id, int row, int col,
+                               const QString& text, int key);
+  InPlaceList* OpenInPlaceList(const QRect& rect, bool editable, int id, int row, int col,
+                               const QString& text, const QStringList& items, int key);
+  // An editor's end report.
+  void OnEndInPlaceEdit(int row, int col, const QString& text, int key);
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  enum class MouseMode {
+    Nothing,
+    SelectAll,
+    SelectColumns,
+    SelectRows,
+    SelectCells,
+    OverColumnDivide,
+    SizingColumn,
+    OverRowDivide,
+    SizingRow,
+    PrepareEdit,
+  };
+  // The cell store, whose cell creation and removal reach the overridable operations.
+  class Cells final : public GridCore {
+   public:
+    explicit Cells(CGridCtrl& grid) : grid_(grid) {}
+    void CreateCell(GridCell& cell, int row, int col) override { grid_.CreateCell(cell, row, col); }
+    void EmptyCell(GridCell& cell, int row, int col) override { grid_.EmptyCell(cell, row, col); }
+
+   private:
+    CGridCtrl& grid_;
+  };
+  struct Axis;
+
+  Axis Vertical() const;
+  Axis Horizontal() const;
+  void ApplyFont();
+  void Changed();  // scroll bars and repaint after the layout changed
+  QSize CellExtent(int row, int col) const;
+  QFont CellFont(const GridCell& cell) const;
+  void DrawFixedCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
+  void DrawCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
+  void DrawCellText(QPainter& painter, const GridCell& cell, QRect rect);
+  void FocusCell(CellId cell);
+  bool MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers);
+  CellId NextCell(int key, CellId from);
+  int PageRows(int direction);
+  void ScrollLines(int rows);
+  void SelectTo(CellId cell);
+  int ColumnBorderAt(const QPoint& point) const;
+  int RowBorderAt(const QPoint& point) const;
+  void OnAutoScroll();
+  void EndOpenEditor();
+
+  Cells core_{*this};
+  QColor textColor_;
+  QColor textBk_;
+  QColor fixedTextColor_;
+  QColor fixedBk_;
+  QColor beyondBk_;
+  QColor gridColor_;
+  QFont cellFont_;  // the QFont of the grid's default cell font record
+  int margin_ = 0;
+  bool editable_ = true;
+  bool handleTab_ = true;
+  bool rowResize_ = true;
+  bool colResize_ = true;
+  GridLines gridLines_ = GridLines::Both;
+  QList<QPixmap> images_;
+  int wheelStep_ = 3;
+  int wheelRemainder_ = 0;
+  MouseMode mouseMode_ = MouseMode::Nothing;
+  int sizingIndex_ = -1;
+  int sizingStart_ = 0;  // the sized cell's left (top) edge on screen
+  int sizingLine_ = -1;  // where the inverted sizing line is drawn
+  QPoint lastMouse_;
+  QTimer autoScroll_;
+  QPointer<QWidget> editor_;
+};
+
+}  // namespace hdmjm
