@@ -1,0 +1,20 @@
+#include "app/cross_section_app.h"
+
+#include "app/qt_services.h"
+#include "app/sheets.h"
+#include "store/project_paths.h"
+
+namespace hdmjm {
+
+int CrossSectionApp::Run() {
+  QtUserMessages messages;
+  QtFileChooser files;
+  StderrTrace trace;
+  SchemeSession session(InstallRoot());
+  const PageContext context{session, messages, files, trace};
+  HDMJM sheet(context);
+  sheet.exec();
+  return 0;
+}
+
+}  // namespace hdmjm

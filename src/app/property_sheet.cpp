@@ -1,0 +1,100 @@
+#include "app/property_sheet.h"
+
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace hdmjm {
+
+PropertySheet::PropertySheet(const QString& caption, std::span<const PageSpec> pages,
+                             const PageContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), tabs_(new QTabWidget(this)) {
+  setWindowTitle(caption);
+  for (const PageSpec& spec : pages) {
+    auto* tab = new QWidget(tabs_);
+    auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tabs_->addTab(
+        tab, QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())));
+    entries_.push_back(Entry{&spec, tab});
+  }
+  connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);
+  // All tabs in one row when the screen is wide enough, scroll arrows otherwise.
+  tabs_->setUsesScrollButtons(false);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen && tabs_->tabBar()->sizeHint().width() > screen->availableGeometry().width() * 9 / 10)
+    tabs_->setUsesScrollButtons(true);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &PropertySheet::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &PropertySheet::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  layout->addWidget(buttons);
+}
+
+PropertyPage* PropertySheet::Page(int index) const {
+  if (index < 0 || index >= PageCount()) return nullptr;
+  return entries_[index].page;
+}
+
+void PropertySheet::setVisible(bool visible) {
+  const bool first = visible && current_ < 0;
+  if (first) {
+    current_ = tabs_->currentIndex();
+    EnsurePage(current_);
+  }
+  QDialog::setVisible(visible);
+  if (!first) return;
+  if (PropertyPage* page = Page(current_)) page->Activate();
+}
+
+void PropertySheet::OnCurrentChanged(int index) {
+  if (current_ < 0) return;  // not shown yet: the first show creates the page
+  if (PropertyPage* left = Page(current_)) left->Leave();
+  current_ = index;
+  if (PropertyPage* page = EnsurePage(index)) page->Activate();
+}
+
+PropertyPage* PropertySheet::EnsurePage(int index) {
+  if (index < 0 || index >= PageCount()) return nullptr;
+  Entry& entry = entries_[index];
+  if (entry.page) return entry.page;
+  std::unique_ptr<PropertyPage> created = entry.spec->create(*entry.spec, context_);
+  PropertyPage* page = created.release();
+  entry.tab->layout()->addWidget(page);  // the tab owns the page from here on
+  entry.page = page;
+  connect(page, &PropertyPage::RecordsAboutToChange, this, [this, page] { CommitAllBut(page); });
+  connect(page, &PropertyPage::RecordsChanged, this, [this, page] { RefillAllBut(page); });
+  page->Initialize();
+  return page;
+}
+
+void PropertySheet::CommitAllBut(const PropertyPage* changer) {
+  for (const Entry& entry : entries_)
+    if (entry.page && entry.page != changer) entry.page->Commit();
+}
+
+void PropertySheet::RefillAllBut(const PropertyPage* changer) {
+  for (const Entry& entry : entries_)
+    if (entry.page && entry.page != changer) entry.page->Refill();
+}
+
+void PropertySheet::accept() {
+  if (PropertyPage* page = Page(current_)) page->Leave();
+  for (const Entry& entry : entries_)
+    if (entry.page) entry.page->Ok();
+  AfterOk();
+  QDialog::accept();
+}
+
+void PropertySheet::AfterOk() {}
+
+}  // namespace hdmjm

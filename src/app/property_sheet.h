@@ -1,0 +1,61 @@
+// A property sheet: a dialog with one tab per page, OK ("确定") and Cancel ("取消"); there is no
+// Apply button since no page ever reports a pending change.
+//
+// The protocol of every sheet: a page is created the first time its tab is shown and is then
+// filled; leaving a page for another tab commits it when it has a leave handler; OK first leaves
+// the current page, then runs the OK handler of every created page in tab order; Cancel runs
+// none.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <span>
+#include <vector>
+
+#include "app/page_table.h"
+
+class QTabWidget;
+
+namespace hdmjm {
+
+class PropertySheet : public QDialog {
+  Q_OBJECT
+
+ public:
+  PropertySheet(const QString& caption, std::span<const PageSpec> pages, const PageContext& context,
+                QWidget* parent = nullptr);
+
+  QTabWidget* Tabs() const { return tabs_; }
+  int PageCount() const { return static_cast<int>(entries_.size()); }
+  // Null until the page's tab was first shown.
+  PropertyPage* Page(int index) const;
+
+  void accept() override;
+  // The first show creates and fills the current page before the sheet appears, so that the
+  // sheet is sized and placed for it.
+  void setVisible(bool visible) override;
+
+ protected:
+  // Runs after every created page's OK handler, before the sheet closes.
+  virtual void AfterOk();
+  const PageContext& Context() const { return context_; }
+
+ private:
+  struct Entry {
+    const PageSpec* spec;
+    QWidget* tab;
+    PropertyPage* page = nullptr;
+  };
+
+  void OnCurrentChanged(int index);
+  PropertyPage* EnsurePage(int index);
+  void CommitAllBut(const PropertyPage* changer);
+  void RefillAllBut(const PropertyPage* changer);
+
+  PageContext context_;
+  QTabWidget* tabs_;
+  std::vector<Entry> entries_;
+  int current_ = -1;  // the page last made current; -1 before the first show
+};
+
+}  // namespace hdmjm

@@ -1,0 +1,26 @@
+// The Qt faces of the store's dialog services: message boxes and the open-file dialog.
+#pragma once
+
+#include <QString>
+
+#include "store/services.h"
+
+namespace hdmjm {
+
+class QtUserMessages : public UserMessages {
+ public:
+  void Show(const std::string& text, const std::string& title, Icon icon) override;
+};
+
+class QtFileChooser : public FileChooser {
+ public:
+  std::optional<std::string> ChooseOpenFile(const std::string& title,
+                                            const std::string& initialName,
+                                            const std::string& filter) override;
+};
+
+// "text (*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as a Qt name filter,
+// "text (*.a *.b);;All Files (*.*)".
+QString QtNameFilter(const std::string& filter);
+
+}  // namespace hdmjm

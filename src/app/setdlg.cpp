@@ -1,0 +1,271 @@
+#include "app/setdlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "app/dialog_units.h"
+#include "store/catalogue.h"
+#include "store/project_paths.h"
+
+namespace hdmjm {
+namespace {
+
+// The tables "将左侧数据复制到右侧" and "将右侧数据复制到左侧" copy, in order.
+struct SideCopy {
+  std::string_view table;
+  bool onlyWhenSourceHasRows;  // otherwise the destination ends like the source, empty or not
+};
+constexpr SideCopy kSideCopies[] = {
+    {"横断面限制宽度", false}, {"用地加宽", false},  {"地面线内插宽", false}, {"路堤边坡", false},
+    {"路堑边坡", false},       {"侧沟", false},      {"排水沟", false},       {"天沟", false},
+    {"超填宽度表", true},      {"弧形边坡表", true},
+};
+
+// The columns of a table's last row that "设置各分段终里程..." sets to the road's start or end
+// station, in order.
+enum class RoadStation { None, Start, End };
+struct StationColumn {
+  std::string_view column;
+  RoadStation station = RoadStation::None;
+};
+struct SegmentEnd {
+  std::string_view table;
+  Side side;
+  StationColumn first;
+  StationColumn second = {};
+};
+constexpr RoadStation kStart = RoadStation::Start;
+constexpr RoadStation kEnd = RoadStation::End;
+constexpr SegmentEnd kSegmentEnds[] = {
+    {"清表土厚度", kLeft, {"分段终里程", kEnd}},
+    {"路面厚度", kLeft, {"分段终里程数", kEnd}},
+    {"填方分类", kLeft, {"分段终里程", kEnd}},
+    {"挖方分类", kLeft, {"分段终里程", kEnd}},
+    {"挖方分类", kRight, {"分段终里程", kEnd}},
+    {"用地类型表", kLeft, {"分段终里程数", kEnd}},
+    {"横断面限制宽度", kLeft, {"分段终里程", kEnd}},
+    {"用地加宽", kLeft, {"分段终里程", kEnd}},
+    {"地面线内插宽", kLeft, {"分段终里程", kEnd}},
+    {"路堤边坡", kLeft, {"分段终里程", kEnd}},
+    {"路堑边坡", kLeft, {"分段终里程", kEnd}},
+    {"排水沟", kLeft, {"起始里程", kStart}, {"终止里程", kEnd}},
+    {"侧沟", kLeft, {"分段终里程", kEnd}},
+    {"天沟", kLeft, {"分段起里程", kStart}, {"分段终里程", kEnd}},
+    {"横断面限制宽度", kRight, {"分段终里程", kEnd}},
+    {"用地加宽", kRight, {"分段终里程", kEnd}},
+    {"地面线内插宽", kRight, {"分段终里程", kEnd}},
+    {"路堤边坡", kRight, {"分段终里程", kEnd}},
+    {"路堑边坡", kRight, {"分段终里程", kEnd}},
+    {"排水沟", kRight, {"起始里程", kStart}, {"终止里程", kEnd}},
+    {"侧沟", kRight, {"分段终里程", kEnd}},
+    {"天沟", kRight, {"分段起里程", kStart}, {"分段终里程", kEnd}},
+};
+
+constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All Files(*.*)|*.*||";
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// Index among the table's data columns; -1 when it has no such column.
+int DataColumnIndex(const TableDesc& table, Side side, std::string_view name) {
+  const std::vector<DataColumn>& columns = table.DataColumns(side);
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].name == name) return static_cast<int>(i);
+  return -1;
+}
+
+void SetLastRowStation(RoadSectionStore& record, const TableDesc& table, Side side,
+                       const StationColumn& column, double start, double end) {
+  if (column.station == RoadStation::None) return;
+  const int rows = table.RowCount(record, side);
+  const int index = DataColumnIndex(table, side, column.column);
+  if (rows < 1 || index < 0) return;
+  table.Set(record, side, rows - 1, index, column.station == RoadStation::Start ? start : end);
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : "、") + name;
+  return joined;
+}
+
+}  // namespace
+
+SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeaveHandler)
+    : PropertyPage(context, caption, hasLeaveHandler),
+      schemeLabel_(new QLabel(this)),
+      roadBox_(new QComboBox(this)),
+      segmentEndsButton_(new QPushButton(QStringLiteral("设置各分段终里程..."), this)),
+      importButton_(new QPushButton(QStringLiteral("从数据库导入数据..."), this)),
+      copyToRightButton_(new QPushButton(QStringLiteral("将左侧数据复制到右侧"), this)),
+      copyToLeftButton_(new QPushButton(QStringLiteral("将右侧数据复制到左侧"), this)) {
+  QFont font = this->font();
+  font.setFamilies(
+      {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")});
+  font.setPointSize(10);
+  setFont(font);
+  const DialogUnits units(font);
+  setMinimumSize(units.Size(307, 172));
+
+  schemeLabel_->setObjectName(QStringLiteral("schemeLabel"));
+  schemeLabel_->setGeometry(units.Rect(17, 30, 104, 13));
+  auto* roadCaption = new QLabel(QStringLiteral("选择线路："), this);
+  roadCaption->setGeometry(units.Rect(122, 30, 40, 10));
+
+  roadBox_->setObjectName(QStringLiteral("roadBox"));
+  const QRect box = units.Rect(162, 30, 117, 87);  // the height includes the dropped list
+  const int boxHeight = roadBox_->sizeHint().height();
+  roadBox_->setGeometry(box.x(), box.y(), box.width(), boxHeight);
+  roadBox_->setMaxVisibleItems(std::max(1, (box.height() - boxHeight) / boxHeight));
+  connect(roadBox_, &QComboBox::currentIndexChanged, this, &SetDlg::OnRoadSelected);
+
+  const struct {
+    QPushButton* button;
+    const char* name;
+    QRect geometry;
+    void (SetDlg::*action)();
+  } buttons[] = {
+      {segmentEndsButton_, "segmentEndsButton", units.Rect(19, 58, 117, 21),
+       &SetDlg::SetSegmentEnds},
+      {importButton_, "importButton", units.Rect(162, 58, 117, 21), &SetDlg::ImportDatabase},
+      {copyToRightButton_, "copyToRightButton", units.Rect(19, 98, 117, 21), &SetDlg::CopyToRight},
+      {copyToLeftButton_, "copyToLeftButton", units.Rect(162, 98, 117, 21), &SetDlg::CopyToLeft},
+  };
+  for (const auto& b : buttons) {
+    b.button->setObjectName(QString::fromLatin1(b.name));
+    b.button->setGeometry(b.geometry);
+    b.button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
+    connect(b.button, &QPushButton::clicked, this, b.action);
+  }
+}
+
+SetDlg::~SetDlg() {
+  progress_.SetTarget(nullptr);
+  Session().ReplaceRoads({});
+}
+
+Services SetDlg::RecordServices() {
+  return Services{&Context().messages, &Context().trace, &progress_};
+}
+
+template <class Change>
+void SetDlg::ChangeRecords(Change change) {
+  emit RecordsAboutToChange();
+  change();
+  emit RecordsChanged();
+}
+
+void SetDlg::OnInitialize() {
+  ResolveProjectPaths(Session().InstallRoot(), Session().Paths(), Context().messages);
+  schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQt(Session().Paths().schemeName));
+  databasePath_ = SchemeDatabasePath(Session().Paths());
+  LoadAllRoads();
+}
+
+void SetDlg::LoadAllRoads() {
+  ChangeRecords([this] {
+    progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
+    progress_.SetTarget(progressWnd_.get());
+    progressWnd_->ShowNow();
+
+    RoadSectionStore list(RecordServices());
+    list.BuildRoadList(databasePath_);
+    if (list.roadList.empty())
+      Context().messages.Show("注意录入横断面标准数据前请先指定方案名称和道路名!");
+
+    {
+      const QSignalBlocker blocker(roadBox_);
+      roadBox_->clear();
+      for (const RoadEntry& road : list.roadList) roadBox_->addItem(ToQt(road.name));
+      roadBox_->setCurrentIndex(0);
+    }
+
+    Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
+    RoadRecordList records;
+    for (const RoadEntry& road : list.roadList) {
+      auto record = std::make_unique<RoadSectionStore>(RecordServices());
+      record->databasePath = databasePath_;
+      record->roadName = road.name;
+      record->LoadRoad(record->databasePath, record->roadName);
+      records.push_back(std::move(record));
+    }
+    Session().ReplaceRoads(std::move(records));
+
+    progress_.SetTarget(nullptr);
+    progressWnd_.reset();
+  });
+}
+
+void SetDlg::OnRoadSelected(int index) {
+  if (!Session().Record(index)) return;
+  ChangeRecords([this, index] { Session().SelectRoad(index); });
+}
+
+void SetDlg::CopyToRight() { CopySides(kLeft, kRight); }
+void SetDlg::CopyToLeft() { CopySides(kRight, kLeft); }
+
+void SetDlg::CopySides(Side from, Side to) {
+  RoadSectionStore* record = Session().CurrentRecord();
+  if (!record) return;
+  ChangeRecords([&] {
+    for (const SideCopy& copy : kSideCopies) {
+      const TableDesc* table = FindTable(copy.table);
+      if (!table) continue;
+      if (copy.onlyWhenSourceHasRows && table->RowCount(*record, from) == 0) continue;
+      table->CopySide(*record, from, to);
+    }
+  });
+  Context().messages.Show("完成");
+}
+
+void SetDlg::SetSegmentEnds() {
+  RoadSectionStore* record = Session().CurrentRecord();
+  if (!record) return;
+  double start = 0;
+  double end = 0;
+  // Without chain-break rows the road has no stations to set: change nothing.
+  if (!record->ReadChainBreaks(record->databasePath, record->roadName, start, end)) {
+    Context().messages.Show("断链表中没有道路" + record->roadName +
+                            "的起终点里程，各分段终里程未作修改!");
+    return;
+  }
+  ChangeRecords([&] {
+    for (const SegmentEnd& segment : kSegmentEnds) {
+      const TableDesc* table = FindTable(segment.table);
+      if (!table) continue;
+      SetLastRowStation(*record, *table, segment.side, segment.first, start, end);
+      SetLastRowStation(*record, *table, segment.side, segment.second, start, end);
+    }
+  });
+  Context().messages.Show("已依据断链表设置分段终点里程!");
+}
+
+void SetDlg::ImportDatabase() {
+  ResolveProjectPaths(Session().InstallRoot(), Session().Paths(), Context().messages);
+  const std::optional<std::string> chosen =
+      Context().files.ChooseOpenFile("打开", SchemeDatabasePath(Session().Paths()), kImportFilter);
+  if (!chosen) return;
+  databasePath_ = *chosen;
+  LoadAllRoads();
+}
+
+void SetDlg::SaveAllRoads() {
+  const RoadRecordList& records = Session().RoadRecords();
+  if (records.empty()) return;
+  std::vector<std::string> unsaved;
+  for (const auto& record : records)
+    if (!record->SaveRoad(record->databasePath, record->roadName))
+      unsaved.push_back(record->roadName);
+  const std::string& path = records.front()->databasePath;
+  if (unsaved.empty()) {
+    Context().messages.Show("横断面标准数据已存入" + path + "中!");
+    return;
+  }
+  Context().messages.Show("以下道路的横断面标准数据未能存入" + path + "中: " + JoinNames(unsaved) +
+                          "。\n数据库中这些道路原有的数据未被改动。");
+}
+
+}  // namespace hdmjm

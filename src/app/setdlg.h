@@ -1,0 +1,63 @@
+// The settings page, first page of the main sheet: opens the scheme, loads every road, lets the
+// designer choose the current road, copies one side to the other, stretches the last segments to
+// the road's end, imports another database and, when the main sheet is confirmed, saves.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/progress.h"
+#include "pages/property_page.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace hdmjm {
+
+class SetDlg : public PropertyPage {
+  Q_OBJECT
+
+ public:
+  SetDlg(const PageContext& context, const QString& caption, bool hasLeaveHandler);
+  // The records report their progress through this page: they go with it.
+  ~SetDlg() override;
+
+  // Lists the roads of the page's scheme database and loads a new record for each.
+  void LoadAllRoads();
+  void CopyToRight();
+  void CopyToLeft();
+  void SetSegmentEnds();
+  void ImportDatabase();
+  // Saves every road; tells the designer whether each was saved.
+  void SaveAllRoads();
+
+  const std::string& DatabasePath() const { return databasePath_; }
+  QComboBox* RoadBox() const { return roadBox_; }
+  // The progress window while a load runs, else null.
+  ProgressWnd* ProgressWindow() const { return progressWnd_.get(); }
+
+ protected:
+  void OnInitialize() override;
+
+ private:
+  void OnRoadSelected(int index);
+  void CopySides(Side from, Side to);
+  // Runs a change of the records in memory between the announcements to the other pages.
+  template <class Change>
+  void ChangeRecords(Change change);
+  Services RecordServices();
+
+  ProgressFrames frames_;
+  ProgressForwarder progress_;
+  std::unique_ptr<ProgressWnd> progressWnd_;
+  std::string databasePath_;
+  QLabel* schemeLabel_;
+  QComboBox* roadBox_;
+  QPushButton* segmentEndsButton_;
+  QPushButton* importButton_;
+  QPushButton* copyToRightButton_;
+  QPushButton* copyToLeftButton_;
+};
+
+}  // namespace hdmjm

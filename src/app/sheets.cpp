@@ -1,0 +1,21 @@
+#include "app/sheets.h"
+
+#include "app/setdlg.h"
+
+namespace hdmjm {
+
+HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
+    : PropertySheet(QStringLiteral("横断面数据"), pages, context, parent) {}
+
+void HDMJM::AfterOk() {
+  for (int i = 0; i < PageCount(); ++i)
+    if (auto* settings = qobject_cast<SetDlg*>(Page(i))) settings->SaveAllRoads();
+}
+
+HDMContainer::HDMContainer(const PageContext& context, QWidget* parent)
+    : PropertySheet(QStringLiteral("左标准断面参数"), LeftSheetPages(), context, parent) {}
+
+HDMContainerR::HDMContainerR(const PageContext& context, QWidget* parent)
+    : PropertySheet(QStringLiteral("右标准断面参数"), RightSheetPages(), context, parent) {}
+
+}  // namespace hdmjm

@@ -1,0 +1,54 @@
+// The main sheet and the two side sheets, and the two main-sheet pages that open a side sheet.
+#pragma once
+
+#include "app/property_sheet.h"
+
+namespace hdmjm {
+
+// The main sheet, "横断面数据". Confirming it commits every created page first and saves every
+// road last, so that pages committing on OK only (the coefficients) reach the database too.
+class HDMJM : public PropertySheet {
+  Q_OBJECT
+
+ public:
+  explicit HDMJM(const PageContext& context, QWidget* parent = nullptr,
+                 std::span<const PageSpec> pages = MainSheetPages());
+
+ protected:
+  void AfterOk() override;
+};
+
+// The left side sheet, "左标准断面参数", built for one opening and destroyed when it closes.
+class HDMContainer : public PropertySheet {
+  Q_OBJECT
+
+ public:
+  explicit HDMContainer(const PageContext& context, QWidget* parent = nullptr);
+};
+
+// The right side sheet, "右标准断面参数".
+class HDMContainerR : public PropertySheet {
+  Q_OBJECT
+
+ public:
+  explicit HDMContainerR(const PageContext& context, QWidget* parent = nullptr);
+};
+
+// An empty main-sheet page that runs a side sheet modally each time it becomes current. It stays
+// the current tab afterwards; to open the sheet again the designer selects another tab first.
+template <class Sheet>
+class SideSheetOpener : public PropertyPage {
+ public:
+  using PropertyPage::PropertyPage;
+
+ protected:
+  void OnActivate() override {
+    Sheet sheet(Context(), window());
+    sheet.exec();
+  }
+};
+
+using LeftHdmJm = SideSheetOpener<HDMContainer>;
+using RightHdmJm = SideSheetOpener<HDMContainerR>;
+
+}  // namespace hdmjm

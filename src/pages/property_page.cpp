@@ -1,0 +1,56 @@
+#include "pages/property_page.h"
+
+#include <utility>
+
+namespace hdmjm {
+
+PropertyPage::PropertyPage(const PageContext& context, QString caption, bool hasLeaveHandler,
+                           QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      caption_(std::move(caption)),
+      hasLeaveHandler_(hasLeaveHandler) {}
+
+RoadSectionStore* PropertyPage::FilledRecord() const {
+  // After a reload the index may name another road of another database: never write there.
+  if (filledGeneration_ != Session().Generation()) return nullptr;
+  return Session().Record(filledRoad_);
+}
+
+void PropertyPage::Initialize() {
+  if (initialized_) return;
+  initialized_ = true;
+  Bind();
+  OnInitialize();
+}
+
+void PropertyPage::Activate() { OnActivate(); }
+
+void PropertyPage::Leave() {
+  if (hasLeaveHandler_) Commit();
+}
+
+void PropertyPage::Ok() { Commit(); }
+
+void PropertyPage::Commit() {
+  if (!initialized_) return;
+  if (RoadSectionStore* record = FilledRecord()) WriteBack(*record);
+}
+
+void PropertyPage::Refill() {
+  if (!initialized_) return;
+  Bind();
+  Fill(FilledRecord());
+}
+
+void PropertyPage::OnInitialize() { Fill(FilledRecord()); }
+void PropertyPage::Fill(RoadSectionStore*) {}
+void PropertyPage::WriteBack(RoadSectionStore&) {}
+void PropertyPage::OnActivate() {}
+
+void PropertyPage::Bind() {
+  filledGeneration_ = Session().Generation();
+  filledRoad_ = Session().CurrentRecord() ? Session().CurrentRoad() : -1;
+}
+
+}  // namespace hdmjm

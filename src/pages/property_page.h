@@ -1,0 +1,79 @@
+// The base of every property page. A page is created the first time its tab is shown and is
+// then filled from the record of the current road; it writes its controls back (commits) into
+// the record it was filled from, when it is left (pages with a leave handler) and when the sheet
+// is confirmed. Pages never touch the database.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "pages/scheme_session.h"
+#include "store/services.h"
+
+namespace hdmjm {
+
+// What a page works on and reports through.
+struct PageContext {
+  SchemeSession& session;
+  UserMessages& messages;
+  FileChooser& files;
+  Trace& trace;
+};
+
+class PropertyPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  PropertyPage(const PageContext& context, QString caption, bool hasLeaveHandler,
+               QWidget* parent = nullptr);
+
+  const QString& Caption() const { return caption_; }
+  bool HasLeaveHandler() const { return hasLeaveHandler_; }
+  bool IsInitialized() const { return initialized_; }
+  // The record the page was filled from; null before the fill, when the scheme has no road,
+  // and after the records were replaced (until the page is refilled).
+  RoadSectionStore* FilledRecord() const;
+  int FilledRoad() const { return filledRoad_; }
+
+  // The initialisation handler: takes the current road and fills the page. Once per page.
+  void Initialize();
+  // Every time the page becomes the current page of its sheet, after Initialize.
+  void Activate();
+  // The leave handler: commits, when the page has one.
+  void Leave();
+  // The OK handler: commits.
+  void Ok();
+  // Writes the controls back into the record the page was filled from (nothing without one).
+  void Commit();
+  // Takes the current road and fills the controls from its record again.
+  void Refill();
+
+ signals:
+  // Announced by a page that changes or replaces records in memory, so that its sheet commits
+  // the other created pages before the change and refills them after it.
+  void RecordsAboutToChange();
+  void RecordsChanged();
+
+ protected:
+  const PageContext& Context() const { return context_; }
+  SchemeSession& Session() const { return context_.session; }
+
+  // Default: Fill(FilledRecord()).
+  virtual void OnInitialize();
+  // Shows the record's tables; null when the scheme has no road (show nothing editable).
+  virtual void Fill(RoadSectionStore* record);
+  virtual void WriteBack(RoadSectionStore& record);
+  virtual void OnActivate();
+
+ private:
+  void Bind();
+
+  PageContext context_;
+  QString caption_;
+  bool hasLeaveHandler_;
+  bool initialized_ = false;
+  int filledRoad_ = -1;
+  unsigned filledGeneration_ = 0;
+};
+
+}  // namespace hdmjm
