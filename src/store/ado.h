@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <source_location>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -29,8 +31,8 @@ struct AdoBlob {
   std::vector<unsigned char> bytes;
   bool operator==(const AdoBlob&) const = default;
 };
-using AdoValue = std::variant<std::monostate, std::nullptr_t, std::int64_t, double, std::string,
-                              AdoBlob>;
+using AdoValue =
+    std::variant<std::monostate, std::nullptr_t, std::int64_t, double, std::string, AdoBlob>;
 
 // The text form of a field value: empty "", NULL "NULL", integer "%d" of its low 32 bits,
 // real "%.8f", text as is, blob "UN_KNOW".
@@ -77,10 +79,12 @@ class AdoConnection {
   static std::string PathFromConnectionString(const std::string& connectionString);
 
  private:
+  friend class AdoRecordset;  // opens its statements on the connection's current link
   struct Handle;
+  bool RunTransactionStatement(const char* sql, std::string_view traceFormat);
+
   Services services_;
   std::unique_ptr<Handle> handle_;
-  bool open_ = false;
 };
 
 class AdoRecordset {
@@ -100,7 +104,7 @@ class AdoRecordset {
   bool MoveFirst();
   bool MoveLast();
   bool MoveNext();
-  bool IsEOF();
+  bool IsEOF();          // also true when the end cannot be told, so that every walk ends
   int GetRecordCount();  // walks the rows; the cursor ends after the last one
   int GetFieldsCount();
   std::string GetFieldName(int index);
@@ -119,7 +123,16 @@ class AdoRecordset {
   bool Update();
 
  private:
-  struct Cursor;
+  // True when there is an open result; without one, a trace line when a result exists.
+  bool Usable(std::string_view traceFormat,
+              const std::source_location& where = std::source_location::current());
+  void WriteBeforeMove();
+  bool Moved(int rc, std::string_view traceFormat,
+             const std::source_location& where = std::source_location::current());
+  // True when the current row can be read (the designer is told when the result is closed).
+  bool Readable();
+  bool ReadableField(int index);
+
   Services services_;
   AdoConnection* connection_ = nullptr;
   AdoResultPtr result_;
