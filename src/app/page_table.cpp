@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/dialog_units.h"
 #include "app/setdlg.h"
 #include "app/sheets.h"
 
@@ -17,6 +18,7 @@ class PlaceholderPage : public PropertyPage {
     auto* label = new QLabel(caption, this);
     label->setAlignment(Qt::AlignCenter);
     layout->addWidget(label);
+    setMinimumSize(DialogUnits(font()).Size(307, 172));  // the size of a page of the old sheets
   }
 };
 

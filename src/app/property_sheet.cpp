@@ -2,11 +2,12 @@
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace hdmjm {
 
@@ -23,11 +24,12 @@ PropertySheet::PropertySheet(const QString& caption, std::span<const PageSpec> p
     entries_.push_back(Entry{&spec, tab});
   }
   connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);
-  // All tabs in one row when the screen is wide enough, scroll arrows otherwise.
-  tabs_->setUsesScrollButtons(false);
+  // Every tab in view when the screen is wide enough; else as many as fit, and scroll arrows.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen && tabs_->tabBar()->sizeHint().width() > screen->availableGeometry().width() * 9 / 10)
-    tabs_->setUsesScrollButtons(true);
+  const int room = screen ? screen->availableGeometry().width() * 9 / 10 : 1024;
+  const int tabsWidth = tabs_->tabBar()->sizeHint().width();
+  tabs_->setUsesScrollButtons(tabsWidth > room);
+  tabs_->setMinimumWidth(std::min(tabsWidth, room));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
