@@ -71,7 +71,7 @@ struct GridCell {
 };
 
 // What SetItem applies to a cell: the members named by the mask.
-struct GridItem {
+struct GridItem : GridCell {
   static constexpr unsigned kText = 0x1;
   static constexpr unsigned kImage = 0x2;
   static constexpr unsigned kParam = 0x4;
@@ -84,14 +84,6 @@ struct GridItem {
   int row = 0;
   int col = 0;
   unsigned mask = 0;
-  unsigned state = 0;
-  unsigned format = 0;
-  std::string text;
-  int image = -1;
-  GridColor backColor = kColorUnset;
-  GridColor textColor = kColorUnset;
-  std::int32_t param = 0;
-  GridFont font;
 };
 
 struct CellId {

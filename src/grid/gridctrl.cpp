@@ -18,6 +18,10 @@
 namespace hdmjm {
 namespace {
 
+// Pixels of a cell's width that its text never uses besides the margins: the grid line (or a
+// heading's edge) and a heading's inset.
+constexpr int kCellFrame = 3;
+
 QColor ToQColor(GridColor color) { return QColor::fromRgb(QRgb(0xFF000000u | color)); }
 
 GridFont ToGridFont(const QFont& font) {
@@ -173,7 +177,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
 CGridCtrl::~CGridCtrl() {
   // An editor still open reports nothing to a grid that is going away.
   if (editor_) {
-    editor_->disconnect(this);
+    cellEditor_->Detach();
     delete editor_;
   }
 }
@@ -187,34 +191,19 @@ void CGridCtrl::ApplyFont() {
                         12 * metrics.averageCharWidth() + 2 * margin_);
 }
 
-void CGridCtrl::Changed() {
+bool CGridCtrl::Changed(bool result) {
   ResetScrollBars();
   viewport()->update();
+  return result;
 }
 
-bool CGridCtrl::SetRowCount(int rows) {
-  const bool done = core_.SetRowCount(rows);
-  Changed();
-  return done;
-}
+bool CGridCtrl::SetRowCount(int rows) { return Changed(core_.SetRowCount(rows)); }
 
-bool CGridCtrl::SetColumnCount(int cols) {
-  const bool done = core_.SetColumnCount(cols);
-  Changed();
-  return done;
-}
+bool CGridCtrl::SetColumnCount(int cols) { return Changed(core_.SetColumnCount(cols)); }
 
-bool CGridCtrl::SetFixedRowCount(int rows) {
-  const bool done = core_.SetFixedRowCount(rows);
-  Changed();
-  return done;
-}
+bool CGridCtrl::SetFixedRowCount(int rows) { return Changed(core_.SetFixedRowCount(rows)); }
 
-bool CGridCtrl::SetFixedColumnCount(int cols) {
-  const bool done = core_.SetFixedColumnCount(cols);
-  Changed();
-  return done;
-}
+bool CGridCtrl::SetFixedColumnCount(int cols) { return Changed(core_.SetFixedColumnCount(cols)); }
 
 int CGridCtrl::InsertRow(const QString& heading, int before) {
   const QSize extent = QFontMetrics(cellFont_).size(Qt::TextExpandTabs, heading);
@@ -251,9 +240,15 @@ bool CGridCtrl::SetItemState(int row, int col, unsigned state) {
   return true;
 }
 
-bool CGridCtrl::SetRowHeight(int row, int height) { return core_.SetRowHeight(row, height); }
+bool CGridCtrl::SetRowHeight(int row, int height) {
+  viewport()->update();
+  return core_.SetRowHeight(row, height);
+}
 
-bool CGridCtrl::SetColumnWidth(int col, int width) { return core_.SetColumnWidth(col, width); }
+bool CGridCtrl::SetColumnWidth(int col, int width) {
+  viewport()->update();
+  return core_.SetColumnWidth(col, width);
+}
 
 QFont CGridCtrl::CellFont(const GridCell& cell) const {
   return cell.font == core_.DefaultFont() ? cellFont_ : ToQFont(cell.font, cellFont_);
@@ -268,7 +263,8 @@ QSize CGridCtrl::CellExtent(int row, int col) const {
     const QSize image = images_[cell->image].size();
     size = QSize(size.width() + image.width(), std::max(size.height(), image.height()));
   }
-  return size + QSize(2 * margin_, 2 * margin_);
+  // The text is drawn inside the margins, the grid line and a heading's edge.
+  return size + QSize(2 * margin_ + kCellFrame, 2 * margin_);
 }
 
 void CGridCtrl::AutoSize() {
@@ -322,33 +318,20 @@ void CGridCtrl::FocusCell(CellId cell) {
   if (core_.IsValid(now)) emit FocusEntered(now.row, now.col);
 }
 
-void CGridCtrl::SetTextColor(const QColor& color) {
-  textColor_ = color;
-  viewport()->update();
-}
+void CGridCtrl::SetTextColor(const QColor& color) { SetColour(textColor_, color); }
 
-void CGridCtrl::SetTextBkColor(const QColor& color) {
-  textBk_ = color;
-  viewport()->update();
-}
+void CGridCtrl::SetTextBkColor(const QColor& color) { SetColour(textBk_, color); }
 
-void CGridCtrl::SetFixedTextColor(const QColor& color) {
-  fixedTextColor_ = color;
-  viewport()->update();
-}
+void CGridCtrl::SetFixedTextColor(const QColor& color) { SetColour(fixedTextColor_, color); }
 
-void CGridCtrl::SetFixedBkColor(const QColor& color) {
-  fixedBk_ = color;
-  viewport()->update();
-}
+void CGridCtrl::SetFixedBkColor(const QColor& color) { SetColour(fixedBk_, color); }
 
-void CGridCtrl::SetBkColor(const QColor& color) {
-  beyondBk_ = color;
-  viewport()->update();
-}
+void CGridCtrl::SetBkColor(const QColor& color) { SetColour(beyondBk_, color); }
 
-void CGridCtrl::SetGridColor(const QColor& color) {
-  gridColor_ = color;
+void CGridCtrl::SetGridColor(const QColor& color) { SetColour(gridColor_, color); }
+
+void CGridCtrl::SetColour(QColor& colour, const QColor& value) {
+  colour = value;
   viewport()->update();
 }
 
@@ -920,22 +903,34 @@ void CGridCtrl::CreateInPlaceEditor(const QRect& rect, Qt::Alignment alignment, 
 
 InPlaceEdit* CGridCtrl::OpenInPlaceEdit(const QRect& rect, Qt::Alignment alignment, int id, int row,
                                         int col, const QString& text, int key) {
-  auto* edit = new InPlaceEdit(viewport(), this, rect, alignment, id, row, col, text, key);
-  connect(edit, &InPlaceEdit::EditEnded, this, &CGridCtrl::OnEndInPlaceEdit);
-  editor_ = edit;
+  auto* edit =
+      new InPlaceEdit(viewport(), this, rect, alignment, id, row, col, text, key, EndReport());
+  Adopt(edit, edit);
   return edit;
 }
 
 InPlaceList* CGridCtrl::OpenInPlaceList(const QRect& rect, bool editable, int id, int row, int col,
                                         const QString& text, const QStringList& items, int key) {
-  auto* list = new InPlaceList(viewport(), this, rect, editable, id, row, col, text, items, key);
-  connect(list, &InPlaceList::EditEnded, this, &CGridCtrl::OnEndInPlaceEdit);
-  editor_ = list;
+  auto* list = new InPlaceList(viewport(), this, rect, editable, id, row, col, text, items, key,
+                               EndReport());
+  Adopt(list, list);
   return list;
+}
+
+EditEndReport CGridCtrl::EndReport() {
+  return [this](int row, int col, const QString& text, int key) {
+    OnEndInPlaceEdit(row, col, text, key);
+  };
+}
+
+void CGridCtrl::Adopt(QWidget* editor, CellEditor* cellEditor) {
+  editor_ = editor;
+  cellEditor_ = cellEditor;
 }
 
 void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int key) {
   editor_ = nullptr;
+  cellEditor_ = nullptr;
   if (!core_.IsValid(row, col)) return;
   if (key != Qt::Key_Escape && text != GetItemText(row, col)) SetModified(true);
   OnEndEditCell(row, col, text);

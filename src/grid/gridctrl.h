@@ -11,12 +11,14 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "cell_editor.h"
 #include "grid_core.h"
 
 class QScrollBar;
 
 namespace hdmjm {
 
+class CellEditor;
 class InPlaceEdit;
 class InPlaceList;
 
@@ -170,7 +172,8 @@ class CGridCtrl : public QAbstractScrollArea {
   Axis Vertical() const;
   Axis Horizontal() const;
   void ApplyFont();
-  void Changed();  // scroll bars and repaint after the layout changed
+  // Scroll bars and repaint after the layout changed; passes `result` on.
+  bool Changed(bool result = true);
   QSize CellExtent(int row, int col) const;
   QFont CellFont(const GridCell& cell) const;
   void DrawFixedCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
@@ -186,6 +189,9 @@ class CGridCtrl : public QAbstractScrollArea {
   int RowBorderAt(const QPoint& point) const;
   void OnAutoScroll();
   void EndOpenEditor();
+  void SetColour(QColor& colour, const QColor& value);
+  void Adopt(QWidget* editor, CellEditor* cellEditor);
+  EditEndReport EndReport();
 
   Cells core_{*this};
   QColor textColor_;
@@ -211,6 +217,7 @@ class CGridCtrl : public QAbstractScrollArea {
   QPoint lastMouse_;
   QTimer autoScroll_;
   QPointer<QWidget> editor_;
+  CellEditor* cellEditor_ = nullptr;  // the editor_ widget's editing part, while editor_ lives
 };
 
 }  // namespace hdmjm

@@ -5,16 +5,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
-
-#include "editor_keys.h"
-#include "inplaceedit.h"
+#include <algorithm>
 
 namespace hdmjm {
 
 InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool editable, int id,
                          int row, int col, const QString& text, const QStringList& items,
-                         int firstKey)
-    : QComboBox(parent), grid_(grid), id_(id), row_(row), col_(col), initialText_(text) {
+                         int firstKey, EditEndReport report)
+    : QComboBox(parent), CellEditor(*this, *grid, id, row, col, text, std::move(report)) {
   setFont(grid->font());
   setEditable(editable);
   if (editable) {
@@ -22,6 +20,8 @@ InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool
     setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
   }
+  // The list drops below the cell, as a desktop combo box does, and shows kVisibleLines lines.
+  setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   setMaxVisibleItems(kVisibleLines);
   addItems(items);
 
@@ -35,12 +35,16 @@ InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool
   view()->setMinimumWidth(width);
   setGeometry(area);
 
-  const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  setCurrentIndex(index);
-  if (index < 0 && editable) setEditText(text);
+  ShowText(text);
   show();
   setFocus(Qt::OtherFocusReason);
   if (editable) ApplyFirstKey(*lineEdit(), firstKey, true);
+}
+
+void InPlaceList::ShowText(const QString& text) {
+  const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  setCurrentIndex(index);
+  if (index < 0 && isEditable()) setEditText(text);
 }
 
 bool InPlaceList::event(QEvent* event) {
@@ -53,15 +57,8 @@ bool InPlaceList::event(QEvent* event) {
 
 void InPlaceList::keyPressEvent(QKeyEvent* event) {
   event->accept();
-  const int key = event->key();
-  if (IsPageOrArrowKey(key) && (event->modifiers() & Qt::ControlModifier)) {
-    Finish(key);
-    return;
-  }
-  if (const int ending = EndingKey(*event)) {
-    Finish(ending);
-    return;
-  }
+  // The page and arrow keys move within the list; with Ctrl they end editing.
+  if (EndsOn(*event, event->modifiers() & Qt::ControlModifier)) return;
   QComboBox::keyPressEvent(event);
   event->accept();
 }
@@ -69,17 +66,8 @@ void InPlaceList::keyPressEvent(QKeyEvent* event) {
 void InPlaceList::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);
   // The open list takes the focus for a while; that is still editing.
-  if (event->reason() != Qt::PopupFocusReason) Finish(0);
-}
-
-void InPlaceList::Finish(int key) {
-  if (ended_) return;
-  ended_ = true;
-  const QString text = key == Qt::Key_Escape ? initialText_ : currentText();
-  if (key == Qt::Key_Escape && isEditable()) setEditText(initialText_);
-  HandFocusBack(*this, *grid_, key);
-  emit EditEnded(row_, col_, text, key);
-  deleteLater();
+  if (event->reason() == Qt::PopupFocusReason || view()->isVisible()) return;
+  EndEdit();
 }
 
 }  // namespace hdmjm
