@@ -1,0 +1,405 @@
+// Opening and saving a large scheme (50 roads, every table full) through the store, each beside a
+// plain-SQLite baseline that reads or writes the same rows with prepared statements.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/catalogue.h"
+#include "store/records.h"
+
+namespace hdmjm::bench {
+namespace {
+
+constexpr int kRoads = 50;
+constexpr int kRowsPerTable = 100;
+
+std::filesystem::path ScratchFolder() {
+  static const std::filesystem::path folder = [] {
+    auto path = std::filesystem::temp_directory_path() /
+                ("hdmjm-store-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
+
+std::string RoadName(int index) { return index == 0 ? "主线" : "道路" + std::to_string(index); }
+
+[[noreturn]] void Fail(const std::string& what) {
+  std::fprintf(stderr, "store_bench: %s\n", what.c_str());
+  std::exit(1);
+}
+
+// ---- plain SQLite --------------------------------------------------------------------------
+
+using Database = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+
+Database OpenDatabase(const std::string& path, int flags = SQLITE_OPEN_READWRITE) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) Fail("cannot open " + path);
+  return Database(db, sqlite3_close);
+}
+
+Statement Prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    Fail(sql + ": " + sqlite3_errmsg(db));
+  return Statement(statement, sqlite3_finalize);
+}
+
+void Exec(sqlite3* db, const std::string& sql) {
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    Fail(sql + ": " + sqlite3_errmsg(db));
+}
+
+// One table of one road as the baseline holds it: the values of each kind in row order.
+struct PlainTable {
+  int rows = 0;
+  std::vector<double> reals;
+  std::vector<int> codes;
+  std::vector<std::string> texts;
+};
+
+struct PlainChainBreak {
+  std::string leftPrefix, rightPrefix;
+  double left = 0, right = 0;
+};
+
+struct PlainRoad {
+  std::string name;
+  std::vector<PlainChainBreak> chainBreaks;
+  std::vector<PlainTable> tables;  // in load order
+};
+
+std::string TextAt(sqlite3_stmt* statement, int column) {
+  const auto* text = sqlite3_column_text(statement, column);
+  return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// How many data columns of the current row hold values: a slope row uses 4 per level.
+int PlainColumnsInUse(const TableDesc& table, Side side, sqlite3_stmt* statement) {
+  const int columns = static_cast<int>(table.DataColumns(side).size());
+  if (!table.IsSlope()) return columns;
+  const int levels = std::clamp(sqlite3_column_int(statement, 3), 0, kMaxSlopeLevels);
+  return 2 + 4 * levels;
+}
+
+void ReadPlainTable(sqlite3_stmt* statement, const TableStep& step, PlainTable& table) {
+  const auto& columns = step.table->DataColumns(step.side);
+  const int first = step.table->FirstDataColumn();
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    ++table.rows;
+    const int used = PlainColumnsInUse(*step.table, step.side, statement);
+    for (int c = 0; c < used; ++c) {
+      switch (columns[c].kind) {
+        case FieldKind::Real:
+          table.reals.push_back(sqlite3_column_double(statement, first + c));
+          break;
+        case FieldKind::Code:
+          table.codes.push_back(sqlite3_column_int(statement, first + c));
+          break;
+        case FieldKind::Text:
+          table.texts.push_back(TextAt(statement, first + c));
+          break;
+      }
+    }
+  }
+  sqlite3_reset(statement);
+}
+
+// The road list, each road's chain breaks and every table of every road, on one connection.
+std::vector<PlainRoad> PlainOpen(const std::string& path) {
+  Database db = OpenDatabase(path);
+  std::vector<PlainRoad> roads;
+  Statement names = Prepare(db.get(), "select 道路名 from 断链表");
+  while (sqlite3_step(names.get()) == SQLITE_ROW) {
+    std::string name = TextAt(names.get(), 0);
+    if (std::none_of(roads.begin(), roads.end(), [&](const auto& r) { return r.name == name; }))
+      roads.push_back({std::move(name), {}, {}});
+  }
+  Statement breaks = Prepare(db.get(), "select * from 断链表 where 道路名=?");
+  std::vector<Statement> selects;
+  for (const TableStep& step : LoadOrder()) {
+    const std::string name = step.table->Name(step.side);
+    selects.push_back(
+        step.table->Scope() == TableScope::Scheme
+            ? Prepare(db.get(), "select * from " + name)
+            : Prepare(db.get(), "select * from " + name + " where 道路名=? ORDER by 序号"));
+  }
+  for (PlainRoad& road : roads) {
+    sqlite3_bind_text(breaks.get(), 1, road.name.c_str(), -1, SQLITE_STATIC);
+    while (sqlite3_step(breaks.get()) == SQLITE_ROW)
+      road.chainBreaks.push_back({TextAt(breaks.get(), 2), TextAt(breaks.get(), 4),
+                                  sqlite3_column_double(breaks.get(), 3),
+                                  sqlite3_column_double(breaks.get(), 5)});
+    sqlite3_reset(breaks.get());
+    road.tables.resize(LoadOrder().size());
+    for (size_t t = 0; t < LoadOrder().size(); ++t) {
+      if (LoadOrder()[t].table->Scope() != TableScope::Scheme)
+        sqlite3_bind_text(selects[t].get(), 1, road.name.c_str(), -1, SQLITE_STATIC);
+      ReadPlainTable(selects[t].get(), LoadOrder()[t], road.tables[t]);
+    }
+  }
+  return roads;
+}
+
+// Per road one transaction: delete the road's rows of every table, insert its rows again.
+void PlainSave(const std::string& path, const std::vector<PlainRoad>& roads) {
+  Database db = OpenDatabase(path);
+  std::vector<Statement> deletes, inserts;
+  for (const TableStep& step : SaveOrder()) {
+    const std::string name = step.table->Name(step.side);
+    const bool scheme = step.table->Scope() == TableScope::Scheme;
+    deletes.push_back(Prepare(
+        db.get(), scheme ? "delete from " + name : "delete from " + name + " where 道路名=?"));
+    std::string values = "?";
+    const size_t columns =
+        step.table->FirstDataColumn() + step.table->DataColumns(step.side).size();
+    for (size_t c = 1; c < columns; ++c) values += ",?";
+    inserts.push_back(Prepare(db.get(), "insert into " + name + " values (" + values + ")"));
+  }
+  // Save order differs from load order; find each saved table among the loaded ones.
+  std::vector<size_t> loaded;
+  for (const TableStep& step : SaveOrder()) {
+    const auto at = std::find_if(LoadOrder().begin(), LoadOrder().end(), [&](const TableStep& s) {
+      return s.table == step.table && s.side == step.side;
+    });
+    loaded.push_back(static_cast<size_t>(at - LoadOrder().begin()));
+  }
+  for (const PlainRoad& road : roads) {
+    Exec(db.get(), "begin");
+    for (size_t t = 0; t < SaveOrder().size(); ++t) {
+      const TableStep& step = SaveOrder()[t];
+      const bool scheme = step.table->Scope() == TableScope::Scheme;
+      sqlite3_stmt* deletion = deletes[t].get();
+      if (!scheme) sqlite3_bind_text(deletion, 1, road.name.c_str(), -1, SQLITE_STATIC);
+      if (sqlite3_step(deletion) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+      sqlite3_reset(deletion);
+
+      const PlainTable& table = road.tables[loaded[t]];
+      const auto& columns = step.table->DataColumns(step.side);
+      const int first = step.table->FirstDataColumn();
+      sqlite3_stmt* insert = inserts[t].get();
+      size_t real = 0, code = 0, text = 0;
+      for (int row = 0; row < table.rows; ++row) {
+        sqlite3_clear_bindings(insert);  // 序号 NULL: numbered by the database; unused levels NULL
+        if (scheme)
+          sqlite3_bind_int(insert, 1, 0);
+        else
+          sqlite3_bind_text(insert, 2, road.name.c_str(), -1, SQLITE_STATIC);
+        int used = static_cast<int>(columns.size());
+        if (step.table->IsSlope()) used = 2 + 4 * std::clamp(table.codes[code], 0, kMaxSlopeLevels);
+        for (int c = 0; c < used; ++c) {
+          const int parameter = first + c + 1;
+          switch (columns[c].kind) {
+            case FieldKind::Real:
+              sqlite3_bind_double(insert, parameter, table.reals[real++]);
+              break;
+            case FieldKind::Code:
+              sqlite3_bind_int(insert, parameter, table.codes[code++]);
+              break;
+            case FieldKind::Text:
+              sqlite3_bind_text(insert, parameter, table.texts[text++].c_str(), -1, SQLITE_STATIC);
+              break;
+          }
+        }
+        if (sqlite3_step(insert) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+        sqlite3_reset(insert);
+      }
+    }
+    Exec(db.get(), "commit");
+  }
+}
+
+// ---- the store ----------------------------------------------------------------------------
+
+using Records = std::vector<std::unique_ptr<RoadSectionStore>>;
+
+// What opening a scheme does: the road list on a record of its own, then every road loaded.
+Records StoreOpen(const std::string& path) {
+  RoadSectionStore list;
+  list.BuildRoadList(path);
+  Records roads;
+  for (const RoadEntry& entry : list.roadList) {
+    auto record = std::make_unique<RoadSectionStore>();
+    record->databasePath = path;
+    record->roadName = entry.name;
+    record->LoadRoad(record->databasePath, record->roadName);
+    roads.push_back(std::move(record));
+  }
+  return roads;
+}
+
+void StoreSave(Records& roads) {
+  for (auto& road : roads)
+    if (!road->SaveRoad(road->databasePath, road->roadName)) Fail("SaveRoad " + road->roadName);
+}
+
+// Every table full: 100 rows, slope tables 300 segments of 30 levels.
+void FillEveryTable(RoadSectionStore& road) {
+  for (const TableStep& step : LoadOrder()) {
+    const TableDesc& table = *step.table;
+    table.SetDefault(road, step.side, 0, 0);
+    if (table.Scope() == TableScope::Scheme) continue;
+    const int rows = table.IsSlope() ? table.Capacity() : kRowsPerTable;
+    table.Resize(road, step.side, rows);
+    const auto& columns = table.DataColumns(step.side);
+    for (int row = 0; row < rows; ++row) {
+      for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        FieldValue value;
+        switch (columns[c].kind) {
+          case FieldKind::Real:
+            value = row * 10.0 + c * 0.25;
+            break;
+          case FieldKind::Code:
+            value = table.IsSlope() ? kMaxSlopeLevels : row % 2;
+            break;
+          case FieldKind::Text:
+            value = "第" + std::to_string(row + 1) + "段";
+            break;
+        }
+        table.Set(road, step.side, row, c, value);
+      }
+    }
+  }
+}
+
+// The large scheme, built once through SaveRoad; later calls return its path.
+const std::string& LargeScheme() {
+  static const std::string path = [] {
+    const std::string file = (ScratchFolder() / "large.mdb").string();
+    {
+      Database db = OpenDatabase(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+      Exec(db.get(),
+           "create table 断链表 (序号 INTEGER PRIMARY KEY AUTOINCREMENT, 道路名 TEXT, "
+           "等号左里程冠号 TEXT, 等号左里程数 REAL, 等号右里程冠号 TEXT, 等号右里程数 REAL)");
+      Statement insert = Prepare(db.get(), "insert into 断链表 values (NULL, ?, 'K', ?, 'K', ?)");
+      for (int i = 0; i < kRoads; ++i) {
+        const std::string name = RoadName(i);
+        sqlite3_bind_text(insert.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(insert.get(), 2, 1000.0 * i);
+        sqlite3_bind_double(insert.get(), 3, 1000.0 * i + 5000);
+        if (sqlite3_step(insert.get()) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+        sqlite3_reset(insert.get());
+      }
+    }
+    auto road = std::make_unique<RoadSectionStore>();
+    FillEveryTable(*road);
+    road->databasePath = file;
+    for (int i = 0; i < kRoads; ++i)
+      if (!road->SaveRoad(file, RoadName(i))) Fail("SaveRoad " + RoadName(i));
+    return file;
+  }();
+  return path;
+}
+
+// A copy of the large scheme for a benchmark that writes.
+std::string CopyOfLargeScheme(const std::string& name) {
+  const auto copy = ScratchFolder() / name;
+  std::filesystem::copy_file(LargeScheme(), copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  return copy.string();
+}
+
+// ---- the benchmarks -----------------------------------------------------------------------
+
+// Seconds per run, wall clock and processor, by figure name, for the closing summary. The
+// machine may be shared: processor time is the steadier figure, wall time includes waiting.
+struct Seconds {
+  double wall = 0;
+  double cpu = 0;
+};
+std::map<std::string, Seconds> secondsPerRun;
+
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+template <class Body>
+void Measure(benchmark::State& state, const std::string& figure, Body body) {
+  Seconds total;
+  for (auto _ : state) {
+    const auto begin = std::chrono::steady_clock::now();
+    const double cpuBegin = ProcessCpuSeconds();
+    body();
+    total.cpu += ProcessCpuSeconds() - cpuBegin;
+    total.wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  }
+  const auto runs = static_cast<double>(state.iterations());
+  secondsPerRun[figure] = {total.wall / runs, total.cpu / runs};
+}
+
+// Opens the large scheme with `open` (path → roads) in every run.
+template <class Open>
+void MeasureOpen(benchmark::State& state, const std::string& figure, Open open) {
+  const std::string& path = LargeScheme();
+  Measure(state, figure, [&] {
+    auto roads = open(path);
+    if (roads.size() != kRoads) Fail("road list");
+    benchmark::DoNotOptimize(roads.data());
+  });
+}
+
+void BM_OpenSchemeStore(benchmark::State& state) { MeasureOpen(state, "open store", StoreOpen); }
+
+void BM_OpenSchemePlainSqlite(benchmark::State& state) {
+  MeasureOpen(state, "open plain", PlainOpen);
+}
+
+void BM_SaveSchemeStore(benchmark::State& state) {
+  static Records roads = StoreOpen(CopyOfLargeScheme("store-save.mdb"));
+  Measure(state, "save store", [&] { StoreSave(roads); });
+}
+
+void BM_SaveSchemePlainSqlite(benchmark::State& state) {
+  static const std::string path = CopyOfLargeScheme("plain-save.mdb");
+  static const std::vector<PlainRoad> roads = PlainOpen(path);
+  Measure(state, "save plain", [&] { PlainSave(path, roads); });
+}
+
+BENCHMARK(BM_OpenSchemeStore)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenSchemePlainSqlite)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SaveSchemeStore)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SaveSchemePlainSqlite)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void PrintSummary() {
+  for (const char* action : {"open", "save"}) {
+    const auto store = secondsPerRun.find(std::string(action) + " store");
+    const auto plain = secondsPerRun.find(std::string(action) + " plain");
+    if (store == secondsPerRun.end() || plain == secondsPerRun.end()) continue;
+    const Seconds& s = store->second;
+    const Seconds& p = plain->second;
+    std::printf(
+        "%s a scheme of %d roads: store %.0f ms (cpu %.0f ms), plain SQLite %.0f ms (cpu %.0f ms), "
+        "ratio %.2f (cpu %.2f), target <= 1.50\n",
+        action, kRoads, s.wall * 1e3, s.cpu * 1e3, p.wall * 1e3, p.cpu * 1e3, s.wall / p.wall,
+        s.cpu / p.cpu);
+  }
+}
+
+}  // namespace
+}  // namespace hdmjm::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  hdmjm::bench::PrintSummary();
+  std::filesystem::remove_all(hdmjm::bench::ScratchFolder());
+  return 0;
+}

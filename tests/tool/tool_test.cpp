@@ -1,0 +1,243 @@
+// Runs the built hdmjm-tool on sample projects and hand-made databases and checks what it writes.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "store/catalogue.h"
+#include "test_support.h"
+
+namespace hdmjm::test {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr char kUsage[] = "usage: hdmjm-tool sample DIR | dump DB | resave DB";
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+  const auto lines = Lines(text);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// A real column of the database as the exact double it holds.
+std::vector<double> Reals(const std::string& db, const std::string& column,
+                          const std::string& table, const std::string& road) {
+  std::vector<double> values;
+  for (const auto& row : QuerySql(db, "select printf('%!.17g', " + column + ") from " + table +
+                                          " where 道路名='" + road + "' order by 序号"))
+    values.push_back(std::stod(row[0]));
+  return values;
+}
+
+int RowsOf(const std::string& db, const std::string& table, const std::string& road) {
+  const auto rows = QuerySql(db, "select count(*) from " + table + " where 道路名='" + road + "'");
+  return rows.empty() ? -1 : std::stoi(rows[0][0]);
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  ToolRun Tool(const std::vector<std::string>& args) {
+    std::string command = ShellQuote(HDMJM_TOOL);
+    for (const auto& arg : args) command += " " + ShellQuote(arg);
+    const auto out = scratch_.path() / "stdout";
+    const auto err = scratch_.path() / "stderr";
+    command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  }
+
+  // The sample project, in a folder whose name has a space.
+  void MakeSample() {
+    const ToolRun run = Tool({"sample", sampleDir_.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+  }
+
+  Json Dump(const std::string& db) {
+    const ToolRun run = Tool({"dump", db});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return Json::parse(run.out);
+  }
+
+  ScratchDir scratch_;
+  const std::filesystem::path sampleDir_ = scratch_.path() / "sample project";
+  const std::string db_ = (sampleDir_ / "改移道路" / "data" / "示例方案.mdb").string();
+};
+
+TEST_F(ToolTest, SampleWritesTheProjectFileAndPrintsTheFolderAsAWorkdirToken) {
+  const ToolRun run = Tool({"sample", sampleDir_.string()});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, (scratch_.path() / "sample$project").string() + "\n");
+  EXPECT_EQ(Lines(ReadFile(sampleDir_ / "改移道路" / "project")),
+            std::vector<std::string>{"示例方案"});
+  EXPECT_TRUE(std::filesystem::exists(db_));
+}
+
+TEST_F(ToolTest, SampleLeavesAnExistingSchemeDatabaseAlone) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  RunSql(db_, {"delete from 左侧沟"});
+  const ToolRun again = Tool({"sample", sampleDir_.string()});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_TRUE(HasLine(again.err, db_ + "已存在!")) << again.err;
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 左侧沟"),
+            (std::vector<std::vector<std::string>>{{"0"}}));
+}
+
+TEST_F(ToolTest, DumpResaveDumpOfTheSampleGivesTheSameDocument) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  const ToolRun first = Tool({"dump", db_});
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  const ToolRun resave = Tool({"resave", db_});
+  EXPECT_EQ(resave.exitCode, 0) << resave.err;
+  EXPECT_TRUE(HasLine(resave.err, "横断面标准数据已存入" + db_ + "中!")) << resave.err;
+  const ToolRun second = Tool({"dump", db_});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(first.out, second.out);
+}
+
+TEST_F(ToolTest, DumpListsTheRoadsMainLineFirstWithTheirChainBreakExtents) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  const Json dump = Dump(db_);
+  EXPECT_EQ(dump["database"], db_);
+  std::vector<std::string> names;
+  for (const auto& road : dump["roads"]) names.push_back(road["name"]);
+  // 断链表 holds 匝道A first; 连接线 starts before 匝道A.
+  EXPECT_EQ(names, (std::vector<std::string>{"主线", "连接线", "匝道A"}));
+  for (const auto& road : dump["roads"]) {
+    const std::string name = road["name"];
+    const auto left = Reals(db_, "等号左里程数", "断链表", name);
+    const auto right = Reals(db_, "等号右里程数", "断链表", name);
+    EXPECT_EQ(road["chainBreaks"].size(), left.size()) << name;
+    EXPECT_EQ(road["start"], left.front()) << name;
+    EXPECT_EQ(road["end"], right.back()) << name;
+  }
+}
+
+TEST_F(ToolTest, DumpKeysEveryTableByItsDatabaseNameAndEveryFieldByItsColumn) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  const Json road = Dump(db_)["roads"][0];
+  const Json& tables = road["tables"];
+  std::vector<std::string> keys, expected;
+  for (const auto& item : tables.items()) keys.push_back(item.key());
+  for (const TableStep& step : LoadOrder()) expected.push_back(step.table->Name(step.side));
+  EXPECT_EQ(keys, expected);
+
+  const Json& compaction = tables["松方压实系数"];
+  ASSERT_TRUE(compaction.is_object());
+  EXPECT_EQ(compaction.size(), 6u);
+  EXPECT_TRUE(compaction["松土"].is_number_float());
+  EXPECT_TRUE(tables["左路面厚度"][0].contains("分段终里程数"));
+  EXPECT_TRUE(tables["右路面厚度"][0].contains("分段终里程"));
+  EXPECT_TRUE(tables["右侧沟"][0].contains("内侧边坡") && tables["右侧沟"][0].contains("外侧边坡"));
+  EXPECT_TRUE(tables["左侧沟"][0].contains("左侧边坡") && tables["左侧沟"][0].contains("右侧边坡"));
+  EXPECT_TRUE(tables["填方分类"][0]["填料类型"].is_number_integer());
+  EXPECT_TRUE(tables["用地类型表"][0]["用地类型"].is_string());
+
+  // Reals read back exactly as the database holds them.
+  std::vector<double> widths;
+  for (const auto& row : tables["左侧沟"]) widths.push_back(row["水沟底宽"]);
+  EXPECT_EQ(widths, Reals(db_, "水沟底宽", "左侧沟", "主线"));
+
+  for (const char* slopes : {"左路堤边坡", "左路堑边坡", "右路堤边坡", "右路堑边坡"}) {
+    ASSERT_FALSE(tables[slopes].empty()) << slopes;
+    for (const auto& row : tables[slopes]) {
+      ASSERT_EQ(row["levels"].size(), row["边坡总级数"].get<size_t>()) << slopes;
+      for (const auto& level : row["levels"]) {
+        std::vector<std::string> fields;
+        for (const auto& item : level.items()) fields.push_back(item.key());
+        EXPECT_EQ(fields,
+                  (std::vector<std::string>{"边坡系数", "最大高度", "平台宽度", "平台横坡"}));
+      }
+      // Saving sets the height limit of the last level in use to 100.
+      EXPECT_EQ(row["levels"].back()["最大高度"], 100.0) << slopes;
+    }
+  }
+}
+
+TEST_F(ToolTest, DumpOfAFileThatIsNotASchemeDatabaseExitsWithOne) {
+  const ToolRun missing = Tool({"dump", scratch_.File("没有.mdb")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_TRUE(HasLine(missing.err, "连接数据库失败!")) << missing.err;
+  EXPECT_FALSE(std::filesystem::exists(scratch_.File("没有.mdb")));
+
+  std::ofstream(scratch_.File("text.mdb")) << "not a database\n";
+  EXPECT_EQ(Tool({"dump", scratch_.File("text.mdb")}).exitCode, 1);
+  EXPECT_EQ(Tool({"resave", scratch_.File("text.mdb")}).exitCode, 1);
+}
+
+TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"dump"}, {"list", "x.mdb"}, {"dump", "x.mdb", "y.mdb"}}) {
+    const ToolRun run = Tool(args);
+    EXPECT_EQ(run.exitCode, 2) << args.size();
+    EXPECT_EQ(Lines(run.err), std::vector<std::string>{kUsage}) << args.size();
+  }
+}
+
+TEST_F(ToolTest, ResaveNamesTheRoadsThatWereNotSavedAndKeepsTheirRows) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  RunSql(db_, {"create trigger refuse before insert on 左侧沟 when new.道路名='匝道A' "
+               "begin select raise(abort, 'refused'); end"});
+  const int rows = RowsOf(db_, "左侧沟", "匝道A");
+  const ToolRun run = Tool({"resave", db_});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(HasLine(run.err, "道路匝道A的横断面标准数据未能存入" + db_ + "中!")) << run.err;
+  EXPECT_FALSE(HasLine(run.err, "道路主线的横断面标准数据未能存入" + db_ + "中!")) << run.err;
+  EXPECT_FALSE(HasLine(run.err, "横断面标准数据已存入" + db_ + "中!")) << run.err;
+  EXPECT_EQ(RowsOf(db_, "左侧沟", "匝道A"), rows);
+}
+
+TEST_F(ToolTest, ResaveDoesNotSaveARoadWhoseRowsDidNotAllFitTheRecord) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  RunSql(db_, {"insert into 左路堤边坡 (道路名, 分段终里程, 边坡总级数) "
+               "with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+               "select '连接线', 2000 + i, 0 from n"});
+  const int rows = RowsOf(db_, "左路堤边坡", "连接线");
+  ASSERT_GT(rows, 300);
+  const ToolRun run = Tool({"resave", db_});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(RowsOf(db_, "左路堤边坡", "连接线"), rows);
+}
+
+TEST_F(ToolTest, DumpStillWritesValidJsonForTextsThatAreNotUtf8) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  // 水田 in GBK, as an older installation stored it.
+  RunSql(db_, {"update 用地类型表 set 用地类型 = cast(x'cbaeccef' as text)"});
+  const ToolRun run = Tool({"dump", db_});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const Json dump = Json::parse(run.out, nullptr, false);
+  ASSERT_FALSE(dump.is_discarded());
+  const std::string shown = dump["roads"][0]["tables"]["用地类型表"][0]["用地类型"];
+  EXPECT_NE(shown.find("\xEF\xBF\xBD"), std::string::npos) << shown;  // the replacement sign
+}
+
+}  // namespace
+}  // namespace hdmjm::test

@@ -1,0 +1,179 @@
+#include "sample_project.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "store/catalogue.h"
+#include "store/codec.h"
+#include "store/project_paths.h"
+#include "store/records.h"
+#include "tool_messages.h"
+
+namespace hdmjm::tool {
+namespace {
+
+struct ChainBreakSeed {
+  const char* road;
+  const char* leftPrefix;
+  double left;
+  const char* rightPrefix;
+  double right;
+};
+
+// 断链表 in table order. 主线 is not found first and the other two are not in station order, so
+// the road list (主线, 连接线, 匝道A) shows its ordering. 主线 has a long chain at K2+481.562.
+constexpr ChainBreakSeed kChainBreaks[] = {
+    {"匝道A", "AK", 1200, "AK", 1685.3},
+    {"主线", "K", 0, "K", 2481.562},
+    {"主线", "K", 2460, "K", 5320.8},
+    {"连接线", "LK", 350, "LK", 1280.75},
+};
+
+using Database = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+
+// The scheme database with its 断链表; the parameter tables are left to SaveRoad.
+bool CreateChainBreakTable(const std::string& path, UserMessages& messages) {
+  sqlite3* raw = nullptr;
+  const int opened =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  Database db(raw, sqlite3_close);
+  auto fail = [&] {
+    messages.Show(Format(kNotWrittenMessage, path) + " " + sqlite3_errmsg(db.get()));
+    return false;
+  };
+  if (opened != SQLITE_OK) return fail();
+  const char* create =
+      "create table 断链表 (序号 INTEGER PRIMARY KEY AUTOINCREMENT, 道路名 TEXT, "
+      "等号左里程冠号 TEXT, 等号左里程数 REAL, 等号右里程冠号 TEXT, 等号右里程数 REAL)";
+  if (sqlite3_exec(db.get(), create, nullptr, nullptr, nullptr) != SQLITE_OK) return fail();
+  sqlite3_stmt* rawInsert = nullptr;
+  const char* insert =
+      "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
+      "values (?, ?, ?, ?, ?)";
+  if (sqlite3_prepare_v2(db.get(), insert, -1, &rawInsert, nullptr) != SQLITE_OK) return fail();
+  Statement statement(rawInsert, sqlite3_finalize);
+  for (const ChainBreakSeed& row : kChainBreaks) {
+    sqlite3_bind_text(rawInsert, 1, row.road, -1, SQLITE_STATIC);
+    sqlite3_bind_text(rawInsert, 2, row.leftPrefix, -1, SQLITE_STATIC);
+    sqlite3_bind_double(rawInsert, 3, row.left);
+    sqlite3_bind_text(rawInsert, 4, row.rightPrefix, -1, SQLITE_STATIC);
+    sqlite3_bind_double(rawInsert, 5, row.right);
+    if (sqlite3_step(rawInsert) != SQLITE_DONE) return fail();
+    sqlite3_reset(rawInsert);
+  }
+  return true;
+}
+
+SlopeSegment Slope(double endStation, std::vector<SlopeLevel> levels) {
+  SlopeSegment segment;
+  segment.endStation = endStation;
+  segment.levelCount = static_cast<int>(levels.size());
+  std::copy(levels.begin(), levels.end(), segment.levels.begin());
+  return segment;
+}
+
+void SetSlopes(SlopeTable& table, const std::vector<SlopeSegment>& segments) {
+  table.count = static_cast<int>(segments.size());
+  std::copy(segments.begin(), segments.end(), table.rows.begin());
+}
+
+// Parameters of a road from `start` to `end`: the defaults everywhere, then segment rows as a
+// designer enters them (stations rounded to the metre, the last segment ending at the road's end).
+void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
+  for (const TableStep& step : LoadOrder()) step.table->SetDefault(road, step.side, start, end);
+  auto at = [&](double share) { return std::round(start + share * (end - start)); };
+  const double wide = mainLine ? 1.0 : 0.6;
+
+  road.widthLimits[kLeft] = {{at(0.4), 45 * wide}, {end, 60 * wide}};
+  road.widthLimits[kRight] = {{at(0.4), 45 * wide}, {at(0.7), 52.5 * wide}, {end, 60 * wide}};
+  road.landWidenings[kLeft] = {{at(0.5), 1, 2}, {end, 1, 1}};
+  road.landWidenings[kRight] = {{end, 1, 2}};
+  road.groundInterps[kLeft] = {{end, 60}};
+  road.groundInterps[kRight] = {{end, 60}};
+  road.topsoil[kLeft] = {{at(0.3), 0.3, 0}, {at(0.45), 1.2, 1}, {end, 0.3, 0}};
+  road.topsoil[kRight] = {{at(0.45), 0.3, 0}, {end, 0.2, 0}};
+  for (Side side : {kLeft, kRight}) {
+    road.pavements[side] = mainLine ? std::vector<PavementRow>{{end, 0.74, 0.74, 0.3}}
+                                    : std::vector<PavementRow>{{end, 0.56, 0.56, 0.2}};
+    SetSlopes(road.embankmentSlopes[side],
+              {Slope(at(0.5), {{1.5, 8, 2, 4}, {1.75, 8, 2, 4}, {2, 100, 0, 0}}),
+               Slope(end, {{1.5, 8, 1.5, 4}, {1.75, 100, 0, 0}})});
+    SetSlopes(
+        road.cutSlopes[side],
+        {Slope(at(0.35), {{0.75, 10, 2, 4}, {1, 10, 2, 4}, {1.25, 10, 2, 4}, {1.5, 100, 0, 0}}),
+         Slope(end, {{1, 8, 2, 4}, {1.25, 100, 0, 0}})});
+    road.cutClasses[side] = {{at(0.35), 10, 20, 40, 20, 10, 0}, {end, 0, 0, 60, 30, 10, 0}};
+  }
+  // 侧沟: end, lining, bottom width, depth, the two side slopes, bottom radius.
+  road.sideDitches[kLeft] = {{at(0.6), 0.3, 0.6, 0.6, 1, 1, 0}, {end, 0.3, 0.4, 0.6, 1, 0.5, 0.2}};
+  road.sideDitches[kRight] = {{end, 0.3, 0.6, 0.8, 1, 1, 0}};
+  // 排水沟: a ditch behind a dike and a berm on the left, a toe wall on the right.
+  road.embankmentDitches[kLeft] = {
+      {start, at(0.5), 1, 0.3, 1, 1, 0.5, 0.5, 2, 2, 0.3, 0.3, 0.6, 0.6, 0.8, 0.8, 1, 1, 1.5, 0}};
+  road.embankmentDitches[kRight] = {
+      {at(0.5), end, 0, 0.3, 0, 0, 0, 0, 1, 1, 0.3, 0.3, 0.4, 0.4, 0.6, 0.6, 1, 1, 0, 0.2}};
+  road.interceptDitches[kLeft] = {{at(0.2), at(0.35), 5, 0.6, 0.5, 5, 0.6, 0.5, 1, 1, 0.3, 0}};
+  road.fillClasses = {{at(0.3), 0}, {at(0.6), 1}, {end, 0}};
+  road.landTypes = {{at(0.25), "水田"}, {at(0.7), "旱地"}, {end, "林地"}};
+  road.landAreaSegments = {{at(0.5), "一标段"}, {end, "二标段"}};
+  road.ditchGrades[kLeft] = {{at(0.6), 102.35, end, 98.6}};
+  road.autoFillRanges[kLeft] = {{at(0.05), at(0.12)}};
+  if (!mainLine) return;
+  road.retainingWalls[kLeft] = {{at(0.42), at(0.42) + 80, 5.5, 6}};
+  road.arcSlopes[kRight] = {{at(0.1), at(0.1) + 60, 10, 20, 1}};
+  road.overfillWidths[kLeft] = {{at(0.8), at(0.8) + 120, 0.5, 0.5}};
+}
+
+bool SaveSampleRoads(const std::string& database, const Services& services) {
+  std::vector<std::string> done;
+  for (const ChainBreakSeed& seed : kChainBreaks) {
+    const std::string name = seed.road;
+    if (std::find(done.begin(), done.end(), name) != done.end()) continue;
+    done.push_back(name);
+    double start = seed.left, end = seed.right;
+    for (const ChainBreakSeed& row : kChainBreaks)
+      if (name == row.road) end = row.right;
+    auto road = std::make_unique<RoadSectionStore>(services);
+    road->databasePath = database;
+    road->roadName = name;
+    FillRoad(*road, start, end, name == "主线");
+    if (!road->SaveRoad(road->databasePath, road->roadName)) {
+      services.messages->Show(Format(kRoadNotSavedMessage, name, database));
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteSampleProject(const std::filesystem::path& dir, const Services& services) {
+  const ProjectPaths paths{(dir / "改移道路").string(), kSampleScheme};
+  const std::string database = SchemeDatabasePath(paths);
+  UserMessages& messages = *services.messages;
+  std::error_code error;
+  if (std::filesystem::exists(database, error)) {
+    messages.Show(Format(kExistsMessage, database));
+    return false;
+  }
+  std::filesystem::create_directories(DataFolder(paths), error);
+  if (error) {
+    messages.Show(Format(kNotWrittenMessage, DataFolder(paths)) + " " + error.message());
+    return false;
+  }
+  const std::filesystem::path projectFile = std::filesystem::path(paths.projectFolder) / "project";
+  if (!WriteTextFile(projectFile, std::string(kSampleScheme) + "\n")) {
+    messages.Show(Format(kNotWrittenMessage, projectFile.string()));
+    return false;
+  }
+  return CreateChainBreakTable(database, messages) && SaveSampleRoads(database, services);
+}
+
+}  // namespace hdmjm::tool
