@@ -269,6 +269,11 @@ TEST_F(GridWidget, AWheelNotchScrollsTheDesktopsLinesPerNotch) {
   QGuiApplication::styleHints()->setWheelScrollLines(1);
   Wheel(120);
   EXPECT_EQ(grid.GetTopLeftNonFixedCell().row, 6);
+  QGuiApplication::styleHints()->setWheelScrollLines(-1);  // a page per notch
+  const int pageStep = grid.verticalScrollBar()->pageStep();
+  const int before = grid.verticalScrollBar()->value();
+  Wheel(-120);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), before + pageStep);
   QGuiApplication::styleHints()->setWheelScrollLines(3);
 }
 
