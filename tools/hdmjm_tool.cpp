@@ -60,13 +60,13 @@ class OpenedScheme {
     {
       AdoConnection probe(services_);
       if (!probe.Open(ConnectionString(database))) {
-        services_.messages->Show(kConnectFailedMessage);
+        services_.messages->Show(std::string(messages::kConnectFailed));
         return false;
       }
     }
     RoadSectionStore list(services_);
     list.BuildRoadList(database);
-    if (list.roadList.empty()) services_.messages->Show(kNoRoadsMessage);
+    if (list.roadList.empty()) services_.messages->Show(std::string(messages::kNoRoads));
     for (const RoadEntry& entry : list.roadList) {
       auto record = std::make_unique<RoadSectionStore>(services_);
       record->databasePath = database;
@@ -170,19 +170,20 @@ int Dump(const std::string& database, const Services& services) {
 int Resave(const std::string& database, const Services& services) {
   OpenedScheme scheme(services);
   if (!scheme.Open(database)) return kExitFailed;
-  bool allSaved = true;
+  std::vector<std::string> unsaved;
   for (LoadedRoad& road : scheme.Roads()) {
     RoadSectionStore& record = *road.record;
     if (!road.quiet) {
       services.messages->Show(Format(kLoadTroubleMessage, record.roadName));
-      allSaved = false;
+      unsaved.push_back(record.roadName);
     } else if (!record.SaveRoad(record.databasePath, record.roadName)) {
-      services.messages->Show(Format(kRoadNotSavedMessage, record.roadName, database));
-      allSaved = false;
+      unsaved.push_back(record.roadName);
     }
   }
-  if (allSaved && !scheme.Roads().empty()) services.messages->Show(Format(kSavedMessage, database));
-  return allSaved ? kExitOk : kExitFailed;
+  if (scheme.Roads().empty()) return kExitOk;
+  services.messages->Show(unsaved.empty() ? messages::Saved(database)
+                                          : messages::NotSaved(database, unsaved));
+  return unsaved.empty() ? kExitOk : kExitFailed;
 }
 
 int Sample(const std::string& dir, const Services& services) {

@@ -145,7 +145,7 @@ bool SaveSampleRoads(const std::string& database, const Services& services) {
     road->roadName = name;
     FillRoad(*road, start, end, name == "主线");
     if (!road->SaveRoad(road->databasePath, road->roadName)) {
-      services.messages->Show(Format(kRoadNotSavedMessage, name, database));
+      services.messages->Show(messages::NotSaved(database, {name}));
       return false;
     }
   }

@@ -4,13 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "store/messages.h"
+
 namespace hdmjm::tool {
 
-inline constexpr char kSavedMessage[] = "横断面标准数据已存入%s中!";  // the database path
-inline constexpr char kRoadNotSavedMessage[] = "道路%s的横断面标准数据未能存入%s中!";
 inline constexpr char kLoadTroubleMessage[] = "道路%s读入时出现问题, 为免丢失数据未重新存入!";
-inline constexpr char kNoRoadsMessage[] = "注意录入横断面标准数据前请先指定方案名称和道路名!";
-inline constexpr char kConnectFailedMessage[] = "连接数据库失败!";
 inline constexpr char kExistsMessage[] = "%s已存在!";
 inline constexpr char kNotWrittenMessage[] = "无法写入%s!";
 

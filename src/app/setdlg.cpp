@@ -9,6 +9,7 @@
 
 #include "app/dialog_units.h"
 #include "store/catalogue.h"
+#include "store/messages.h"
 #include "store/project_paths.h"
 
 namespace hdmjm {
@@ -84,12 +85,6 @@ void SetLastRowStation(RoadSectionStore& record, const TableDesc& table, Side si
   const int index = DataColumnIndex(table, side, column.column);
   if (rows < 1 || index < 0) return;
   table.Set(record, side, rows - 1, index, column.station == RoadStation::Start ? start : end);
-}
-
-std::string JoinNames(const std::vector<std::string>& names) {
-  std::string joined;
-  for (const std::string& name : names) joined += (joined.empty() ? "" : "、") + name;
-  return joined;
 }
 
 }  // namespace
@@ -174,7 +169,7 @@ void SetDlg::LoadAllRoads() {
     RoadSectionStore list(RecordServices());
     list.BuildRoadList(databasePath_);
     if (list.roadList.empty())
-      Context().messages.Show("注意录入横断面标准数据前请先指定方案名称和道路名!");
+      Context().messages.Show(std::string(messages::kNoRoads));
 
     {
       const QSignalBlocker blocker(roadBox_);
@@ -261,11 +256,10 @@ void SetDlg::SaveAllRoads() {
       unsaved.push_back(record->roadName);
   const std::string& path = records.front()->databasePath;
   if (unsaved.empty()) {
-    Context().messages.Show("横断面标准数据已存入" + path + "中!");
+    Context().messages.Show(messages::Saved(path));
     return;
   }
-  Context().messages.Show("以下道路的横断面标准数据未能存入" + path + "中: " + JoinNames(unsaved) +
-                          "。\n数据库中这些道路原有的数据未被改动。");
+  Context().messages.Show(messages::NotSaved(path, unsaved));
 }
 
 }  // namespace hdmjm

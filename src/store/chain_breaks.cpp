@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "messages.h"
 #include "records.h"
 
 namespace hdmjm {
@@ -16,11 +17,11 @@ bool RoadSectionStore::OpenChainBreaks(const std::string& path, const std::strin
   connection_.Close();
   if (!connection_.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path,
                         adConnectUnspecified)) {
-    services_.messages->Show("连接数据库失败!");
+    services_.messages->Show(std::string(messages::kConnectFailed));
     return false;
   }
   if (!connection_.IsOpen()) {
-    services_.messages->Show("数据库没有打开或已经关闭!");
+    services_.messages->Show(std::string(messages::kNotOpen));
     return false;
   }
   recordset_.SetConnection(&connection_);

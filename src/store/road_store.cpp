@@ -2,14 +2,13 @@
 #include <cstdint>
 
 #include "catalogue.h"
+#include "messages.h"
 #include "records.h"
 
 namespace hdmjm {
 
 namespace {
 
-constexpr const char* kConnectFailed = "连接数据库失败!";
-constexpr const char* kNotOpen = "数据库没有打开或已经关闭!";
 
 std::string RadiusUpgradeStatement(const std::string& table) {
   return "ALTER   TABLE   " + table + "   ADD  沟底半径   DOUBLE ";
@@ -58,7 +57,7 @@ RoadSectionStore::~RoadSectionStore() {
 
 bool RoadSectionStore::OpenSchemeConnection() {
   if (!connection_.Open(ConnectionString(databasePath), adConnectUnspecified)) {
-    services_.messages->Show(kConnectFailed);
+    services_.messages->Show(std::string(messages::kConnectFailed));
     return false;
   }
   return true;
@@ -88,11 +87,11 @@ bool RoadSectionStore::OpenRoadTable(const std::string& path, const std::string&
 bool RoadSectionStore::OpenStatement(const std::string& path, const std::string& statement) {
   recordset_.Close();
   if (!connection_.Open(ConnectionString(path), adConnectUnspecified)) {
-    services_.messages->Show(kConnectFailed);
+    services_.messages->Show(std::string(messages::kConnectFailed));
     return false;
   }
   if (!connection_.IsOpen()) {
-    services_.messages->Show(kNotOpen);
+    services_.messages->Show(std::string(messages::kNotOpen));
     return false;
   }
   recordset_.SetConnection(&connection_);

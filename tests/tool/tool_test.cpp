@@ -209,8 +209,9 @@ TEST_F(ToolTest, ResaveNamesTheRoadsThatWereNotSavedAndKeepsTheirRows) {
   const int rows = RowsOf(db_, "左侧沟", "匝道A");
   const ToolRun run = Tool({"resave", db_});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_TRUE(HasLine(run.err, "道路匝道A的横断面标准数据未能存入" + db_ + "中!")) << run.err;
-  EXPECT_FALSE(HasLine(run.err, "道路主线的横断面标准数据未能存入" + db_ + "中!")) << run.err;
+  EXPECT_TRUE(HasLine(run.err, "以下道路的横断面标准数据未能存入" + db_ +
+                                   "中: 匝道A。 数据库中这些道路原有的数据未被改动。"))
+      << run.err;
   EXPECT_FALSE(HasLine(run.err, "横断面标准数据已存入" + db_ + "中!")) << run.err;
   EXPECT_EQ(RowsOf(db_, "左侧沟", "匝道A"), rows);
 }
