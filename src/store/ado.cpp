@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <source_location>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 
 namespace hdmjm {
@@ -410,7 +412,11 @@ class AdoResult {
       pending_ = Pending::CurrentRow;
       editedRowid_ = hidden_ ? sqlite3_column_int64(select_, 0) : 0;
     }
-    puts_[index] = value;
+    // Puts come in column order; keep them sorted by index so writes bind them in that order.
+    auto at = std::lower_bound(puts_.begin(), puts_.end(), index,
+                               [](const auto& put, int i) { return put.first < i; });
+    if (at != puts_.end() && at->first == index) at->second = value;
+    else puts_.insert(at, {index, value});
   }
 
   // Writes the pending row; the row is dropped either way. On failure `error` says why.
@@ -430,26 +436,37 @@ class AdoResult {
   void DropWriters() {
     for (auto& [key, statement] : writers_) sqlite3_finalize(statement);
     writers_.clear();
+    lastWriter_ = nullptr;
     writersDb_ = nullptr;
   }
 
-  // The prepared write for this table and set of columns, prepared once.
-  sqlite3_stmt* Writer(const std::string& key, const std::string& sql, std::string& error) {
-    if (auto found = writers_.find(key); found != writers_.end()) return found->second;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(link_->db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      error = sqlite3_errmsg(link_->db);
-      sqlite3_finalize(statement);
-      return nullptr;
+  // The prepared write of this kind for the columns put, prepared once. Saving writes thousands
+  // of rows with the same columns, so the last writer is checked before anything is built.
+  template <class MakeSql>
+  sqlite3_stmt* Writer(char kind, MakeSql makeSql, std::string& error) {
+    const auto samePuts = [&](const WriterKey& key) {
+      const auto& [keyKind, keyTable, keyIndices] = key;
+      if (keyKind != kind || keyIndices.size() != puts_.size() || keyTable != table_) return false;
+      for (std::size_t i = 0; i < puts_.size(); ++i)
+        if (keyIndices[i] != puts_[i].first) return false;
+      return true;
+    };
+    if (lastWriter_ && samePuts(lastWriter_->first)) return lastWriter_->second;
+    WriterKey key{kind, table_, {}};
+    for (const auto& put : puts_) std::get<2>(key).push_back(put.first);
+    auto found = writers_.find(key);
+    if (found == writers_.end()) {
+      sqlite3_stmt* statement = nullptr;
+      const std::string sql = makeSql();
+      if (sqlite3_prepare_v2(link_->db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        error = sqlite3_errmsg(link_->db);
+        sqlite3_finalize(statement);
+        return nullptr;
+      }
+      found = writers_.emplace(std::move(key), statement).first;
     }
-    writers_.emplace(key, statement);
-    return statement;
-  }
-
-  std::string WriterKey(char kind) const {
-    std::string key = kind + table_;
-    for (const auto& [index, value] : puts_) key += '\x1f' + names_[index];
-    return key;
+    lastWriter_ = &*found;
+    return found->second;
   }
 
   // The quoted names of the fields put, each followed by `after`, separated by commas.
@@ -482,15 +499,16 @@ class AdoResult {
       error = kNotUpdatableText;
       return false;
     }
-    std::string sql = "INSERT INTO " + table_;
-    if (puts_.empty()) {
-      sql += " DEFAULT VALUES";
-    } else {
-      std::string marks(2 * puts_.size() - 1, ',');
-      for (std::size_t i = 0; i < marks.size(); i += 2) marks[i] = '?';
-      sql += " (" + PutList("") + ") VALUES (" + marks + ")";
-    }
-    sqlite3_stmt* statement = Writer(WriterKey('I'), sql, error);
+    sqlite3_stmt* statement = Writer(
+        'I',
+        [&] {
+          std::string sql = "INSERT INTO " + table_;
+          if (puts_.empty()) return sql + " DEFAULT VALUES";
+          std::string marks(2 * puts_.size() - 1, ',');
+          for (std::size_t i = 0; i < marks.size(); i += 2) marks[i] = '?';
+          return sql + " (" + PutList("") + ") VALUES (" + marks + ")";
+        },
+        error);
     return statement && Run(statement, std::nullopt, error);
   }
 
@@ -500,8 +518,9 @@ class AdoResult {
       return false;
     }
     if (puts_.empty()) return true;
-    const std::string sql = "UPDATE " + table_ + " SET " + PutList("=?") + " WHERE rowid=?";
-    sqlite3_stmt* statement = Writer(WriterKey('U'), sql, error);
+    sqlite3_stmt* statement = Writer(
+        'U', [&] { return "UPDATE " + table_ + " SET " + PutList("=?") + " WHERE rowid=?"; },
+        error);
     return statement && Run(statement, editedRowid_, error);
   }
 
@@ -513,11 +532,14 @@ class AdoResult {
   bool onRow_ = false;
 
   Pending pending_ = Pending::None;
-  std::map<int, AdoValue> puts_;  // field index → value, in column order
+  std::vector<std::pair<int, AdoValue>> puts_;  // field index → value, in column order
   std::int64_t editedRowid_ = 0;
 
   sqlite3* writersDb_ = nullptr;
-  std::unordered_map<std::string, sqlite3_stmt*> writers_;
+  // Kind of write, table and the field indices put.
+  using WriterKey = std::tuple<char, std::string, std::vector<int>>;
+  std::map<WriterKey, sqlite3_stmt*> writers_;
+  const std::pair<const WriterKey, sqlite3_stmt*>* lastWriter_ = nullptr;
 };
 
 void AdoResultDeleter::operator()(AdoResult* result) const { delete result; }
