@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "messages.h"
 #include "records.h"
 
 namespace hdmjm {
@@ -12,28 +11,9 @@ constexpr const char* kMainLine = "主线";
 constexpr const char* kChainBreakTable = "select * from 断链表";
 }  // namespace
 
-bool RoadSectionStore::OpenChainBreaks(const std::string& path, const std::string& statement) {
-  recordset_.Close();
-  connection_.Close();
-  if (!connection_.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path,
-                        adConnectUnspecified)) {
-    services_.messages->Show(std::string(messages::kConnectFailed));
-    return false;
-  }
-  if (!connection_.IsOpen()) {
-    services_.messages->Show(std::string(messages::kNotOpen));
-    return false;
-  }
-  recordset_.SetConnection(&connection_);
-  if (recordset_.Open(statement, adCmdText, adOpenDynamic, adLockOptimistic) == 1) return true;
-  recordset_.Close();
-  connection_.Close();
-  return false;
-}
-
 bool RoadSectionStore::ReadChainBreaks(const std::string& path, const std::string& road,
                                        double& start, double& end) {
-  if (!OpenChainBreaks(path, std::string(kChainBreakTable) + " where 道路名=" + SqlQuote(road)))
+  if (!OpenStatement(path, std::string(kChainBreakTable) + " where 道路名=" + SqlQuote(road)))
     return false;
   chainBreaks.clear();
   std::string text;
@@ -66,7 +46,7 @@ bool RoadSectionStore::ReadChainBreaks(const std::string& path, const std::strin
 }
 
 bool RoadSectionStore::BuildRoadList(const std::string& path) {
-  if (!OpenChainBreaks(path, kChainBreakTable)) return false;
+  if (!OpenStatement(path, kChainBreakTable)) return false;
   std::string name;
   bool tooMany = false;
   while (!recordset_.IsEOF()) {

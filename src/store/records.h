@@ -316,8 +316,6 @@ class RoadSectionStore : public StoreBase {
  private:
   // Connects to `path` and opens `statement`; true when it yields at least one row.
   bool OpenStatement(const std::string& path, const std::string& statement);
-  // The chain-break statements connect their own way (their messages differ).
-  bool OpenChainBreaks(const std::string& path, const std::string& statement);
   void ReadTable(const TableDesc& table, Side side, const std::string& path,
                  const std::string& road, double start, double end);
   bool WriteTable(const TableDesc& table, Side side, const std::string& road);
