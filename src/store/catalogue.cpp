@@ -205,10 +205,14 @@ class SlopeTableDesc : public TableDesc {
   void Set(RoadSectionStore& store, Side side, int row, int column,
            const FieldValue& value) const override {
     SlopeSegment& segment = access_(store, side).rows.at(row);
-    const double number = std::holds_alternative<double>(value) ? std::get<double>(value)
-                          : std::holds_alternative<int>(value)
-                              ? std::get<int>(value)
-                              : std::atof(std::get<std::string>(value).c_str());
+    const double number = std::visit(
+        [](const auto& v) -> double {
+          if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::string>)
+            return std::atof(v.c_str());
+          else
+            return v;
+        },
+        value);
     if (column == 0) segment.endStation = number;
     else if (column == 1) segment.levelCount = static_cast<int>(number);
     else segment.levels.at((column - 2) / 4).*kLevelFields[(column - 2) % 4] = number;

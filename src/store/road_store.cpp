@@ -189,10 +189,7 @@ void RoadSectionStore::ReadTable(const TableDesc& table, Side side, const std::s
       recordset_.PutCollect(first + radiusColumn, 0.0);
       recordset_.Update();
     }
-    if (!recordset_.MoveNext()) {
-      ++row;
-      break;
-    }
+    if (!recordset_.MoveNext()) break;
   }
   recordset_.Close();
   connection_.Close();
