@@ -72,6 +72,22 @@ void TableDesc::SetKinds(const std::vector<FieldKind>& kinds) {
   }
 }
 
+void TableDesc::SetCodes(std::string_view column, const CodeSet& codes) {
+  bool found = false;
+  for (auto& columns : dataColumns_)
+    for (auto& c : columns)
+      if (c.name == column && c.kind == FieldKind::Code) {
+        c.codes = &codes;
+        found = true;
+      }
+  if (!found) std::abort();  // the catalogue names a code column it does not have
+}
+
+void TableDesc::SetDecimals(int decimals) {
+  for (auto& columns : dataColumns_)
+    for (auto& c : columns) c.decimals = decimals;
+}
+
 namespace {
 
 // A field of a row record: where it lives and what kind of value it holds.
@@ -176,12 +192,12 @@ class SlopeTableDesc : public TableDesc {
  public:
   using Access = SlopeTable& (*)(RoadSectionStore&, Side);
 
-  SlopeTableDesc(std::string name, Access access, std::array<SlopeLevel, 3> defaultLevels)
-      : TableDesc(std::move(name), TableScope::Side, Definitions(), {}),
+  SlopeTableDesc(std::string_view name, Access access, std::array<SlopeLevel, 3> defaultLevels)
+      : TableDesc(std::string(name), TableScope::Side, Definitions(), {}),
         access_(access),
         defaultLevels_(defaultLevels) {
     isSlope_ = true;
-    std::vector<FieldKind> kinds{FieldKind::Real, FieldKind::Code};
+    std::vector<FieldKind> kinds{FieldKind::Real, FieldKind::Count};
     kinds.resize(2 + 4 * kMaxSlopeLevels, FieldKind::Real);
     SetKinds(kinds);
   }
@@ -267,6 +283,7 @@ class CompactionTableDesc : public TableDesc {
                    " 坚石 double precision"},
                   {}) {
     SetKinds(std::vector<FieldKind>(6, FieldKind::Real));
+    SetDecimals(3);
   }
   int RowCount(const RoadSectionStore&, Side) const override { return 1; }
   int Capacity() const override { return 1; }
@@ -302,44 +319,44 @@ struct Catalogue {
   std::vector<TableStep> loadOrder;
   std::vector<TableStep> saveOrder;
 
-  const TableDesc* Own(std::unique_ptr<TableDesc> table) {
+  TableDesc* Own(std::unique_ptr<TableDesc> table) {
     owned.push_back(std::move(table));
     tables.push_back(owned.back().get());
     return owned.back().get();
   }
 
   template <class Row>
-  const TableDesc* Rows(std::string name, TableScope scope, std::vector<std::string> left,
+  TableDesc* Rows(std::string_view name, TableScope scope, std::vector<std::string> left,
                         std::vector<std::string> right, typename RowTable<Row>::Access access,
                         std::vector<Member<Row>> members,
                         typename RowTable<Row>::MakeDefault makeDefault = nullptr,
                         int flags = kPlain) {
-    return Own(std::make_unique<RowTable<Row>>(std::move(name), scope, std::move(left),
+    return Own(std::make_unique<RowTable<Row>>(std::string(name), scope, std::move(left),
                                                std::move(right), access, std::move(members),
                                                makeDefault, flags));
   }
 
-  const TableDesc* Find(std::string_view name) const {
-    for (const auto* t : tables)
-      if (t->BaseName() == name) return t;
+  TableDesc* Find(std::string_view name) const {
+    for (const auto& t : owned)
+      if (t->BaseName() == name) return t.get();
     return nullptr;
   }
 
   Catalogue() {
     Own(std::make_unique<CompactionTableDesc>());
-    Rows<FillClassRow>("填方分类", R, {"分段终里程 double precision", "填料类型 INTEGER"}, {},
+    Rows<FillClassRow>(kFillClassTable, R, {"分段终里程 double precision", "填料类型 INTEGER"}, {},
                        HDMJM_WHOLE(fillClasses),
                        {&FillClassRow::endStation, &FillClassRow::material});
     // Created with a column for 备注 so remarks survive; older tables lack it.
-    Rows<LandAreaSegmentRow>("用地面积汇总分段表", R,
+    Rows<LandAreaSegmentRow>(kLandAreaSegmentTable, R,
                              {"分段终里程 double precision", "备注 VARCHAR"}, {},
                              HDMJM_WHOLE(landAreaSegments),
                              {&LandAreaSegmentRow::endStation, &LandAreaSegmentRow::remark},
                              nullptr, kOptionalLastColumn);
-    Rows<LandTypeRow>("用地类型表", R, {"分段终里程数 double", "用地类型 varchar"}, {},
+    Rows<LandTypeRow>(kLandTypeTable, R, {"分段终里程数 double", "用地类型 varchar"}, {},
                       HDMJM_WHOLE(landTypes), {&LandTypeRow::endStation, &LandTypeRow::landType});
     Rows<CutClassRow>(
-        "挖方分类", S,
+        kCutClassTable, S,
         {"分段终里程 double", "I百分比 DOUBLE", "II百分比 DOUBLE", "III百分比  DOUBLE",
          "IV百分比  DOUBLE", "V百分比  DOUBLE", "VI百分比  DOUBLE"},
         {}, HDMJM_SIDE(cutClasses),
@@ -348,20 +365,20 @@ struct Catalogue {
          &CutClassRow::classVI},
         [](double, double end) { return CutClassRow{end, 0, 0, 100, 0, 0, 0}; });
     Rows<AssocShoulderRow>(
-        "关联断面路肩拉直", R,
+        kAssocShoulderTable, R,
         {"分段起始里程 double", "分段终止里程 double", "水平距离 DOUBLE", "高差  DOUBLE"}, {},
         HDMJM_WHOLE(assocShoulders),
         {&AssocShoulderRow::startStation, &AssocShoulderRow::endStation,
          &AssocShoulderRow::horizontalDistance, &AssocShoulderRow::heightDifference},
         [](double start, double end) { return AssocShoulderRow{start, end, 5, 1}; });
     Rows<AssocCutFlattenRow>(
-        "关联断面路堑边坡推平", R, {"分段起始里程 double", "分段终止里程 double", "水平距离 DOUBLE"},
+        kAssocCutFlattenTable, R, {"分段起始里程 double", "分段终止里程 double", "水平距离 DOUBLE"},
         {}, HDMJM_WHOLE(assocCutFlattens),
         {&AssocCutFlattenRow::startStation, &AssocCutFlattenRow::endStation,
          &AssocCutFlattenRow::horizontalDistance},
         [](double start, double end) { return AssocCutFlattenRow{start, end, 5}; });
     Rows<AssocMedianDitchRow>(
-        "关联断面线间沟", R,
+        kAssocMedianDitchTable, R,
         {"分段起始里程 double", "分段终止里程 double", "沟宽 DOUBLE", "沟深 DOUBLE",
          "内边坡  DOUBLE", "外边坡  DOUBLE", "浆砌厚度  DOUBLE", "沟底半径  DOUBLE"},
         {}, HDMJM_WHOLE(assocMedianDitches),
@@ -376,30 +393,30 @@ struct Catalogue {
           row.liningThickness = 0.2;
           return row;
         });
-    Rows<DitchGradeRow>("沟底坡", S,
+    Rows<DitchGradeRow>(kDitchGradeTable, S,
                         {"起始里程 double", "起始高程 double precision", "终止里程 double precision",
                          "终止高程 double precision"},
                         {}, HDMJM_SIDE(ditchGrades),
                         {&DitchGradeRow::startStation, &DitchGradeRow::startElevation,
                          &DitchGradeRow::endStation, &DitchGradeRow::endElevation});
-    Rows<OverfillWidthRow>("超填宽度表", S,
+    Rows<OverfillWidthRow>(kOverfillWidthTable, S,
                            {"起始里程 double", "起始宽度 double precision",
                             "终止里程 double precision", "终止宽度 double precision"},
                            {}, HDMJM_SIDE(overfillWidths),
                            {&OverfillWidthRow::startStation, &OverfillWidthRow::startWidth,
                             &OverfillWidthRow::endStation, &OverfillWidthRow::endWidth});
-    Rows<ArcSlopeRow>("弧形边坡表", S,
+    Rows<ArcSlopeRow>(kArcSlopeTable, S,
                       {"起始里程 double", "起始半径 double precision", "终止里程 double precision",
                        "终止半径 double precision", "设置位置 INTEGER"},
                       {}, HDMJM_SIDE(arcSlopes),
                       {&ArcSlopeRow::startStation, &ArcSlopeRow::startRadius,
                        &ArcSlopeRow::endStation, &ArcSlopeRow::endRadius, &ArcSlopeRow::position});
-    Rows<TopsoilRow>("清表土厚度", S,
+    Rows<TopsoilRow>(kTopsoilTable, S,
                      {"分段终里程 double", "清表土厚度 double precision", "清表土性质 INTEGER"}, {},
                      HDMJM_SIDE(topsoil),
                      {&TopsoilRow::endStation, &TopsoilRow::thickness, &TopsoilRow::kind},
                      [](double, double end) { return TopsoilRow{end, 0, 0}; });
-    Rows<RetainingWallRow>("挡墙", S,
+    Rows<RetainingWallRow>(kRetainingWallTable, S,
                            {"起始里程 double", "起始支距 double precision",
                             "终点里程 double precision", "终止支距 double precision"},
                            {}, HDMJM_SIDE(retainingWalls),
@@ -408,10 +425,10 @@ struct Catalogue {
     const std::vector<std::string> range{"起始里程 double precision", "终点里程 double precision"};
     const std::vector<Member<StationRangeRow>> rangeFields{&StationRangeRow::startStation,
                                                            &StationRangeRow::endStation};
-    Rows<StationRangeRow>("低填路堤自动填平", S, range, {}, HDMJM_SIDE(autoFillRanges), rangeFields);
-    Rows<StationRangeRow>("低挖路堑自动推平", S, range, {}, HDMJM_SIDE(autoFlattenRanges),
+    Rows<StationRangeRow>(kAutoFillTable, S, range, {}, HDMJM_SIDE(autoFillRanges), rangeFields);
+    Rows<StationRangeRow>(kAutoFlattenTable, S, range, {}, HDMJM_SIDE(autoFlattenRanges),
                           rangeFields);
-    Rows<StationRangeRow>("低填路堤自动加宽土路肩", S, range, {}, HDMJM_SIDE(autoShoulderRanges),
+    Rows<StationRangeRow>(kAutoShoulderTable, S, range, {}, HDMJM_SIDE(autoShoulderRanges),
                           rangeFields);
     const std::vector<std::string> pavementRest{"车行道厚 double precision",
                                                 "硬路肩厚 double precision",
@@ -419,34 +436,34 @@ struct Catalogue {
     auto pavementLeft = pavementRest, pavementRight = pavementRest;
     pavementLeft.insert(pavementLeft.begin(), "分段终里程数 double");
     pavementRight.insert(pavementRight.begin(), "分段终里程 double precision");
-    Rows<PavementRow>("路面厚度", S, pavementLeft, pavementRight, HDMJM_SIDE(pavements),
+    Rows<PavementRow>(kPavementTable, S, pavementLeft, pavementRight, HDMJM_SIDE(pavements),
                       {&PavementRow::endStation, &PavementRow::carriageway,
                        &PavementRow::hardShoulder, &PavementRow::earthShoulder},
                       [](double, double end) { return PavementRow{end, 0.5, 0.25, 0.1}; });
-    Rows<GroundInterpRow>("地面线内插宽", S, {"分段终里程 double", "内插宽 double precision"}, {},
+    Rows<GroundInterpRow>(kGroundInterpTable, S, {"分段终里程 double", "内插宽 double precision"}, {},
                           HDMJM_SIDE(groundInterps),
                           {&GroundInterpRow::endStation, &GroundInterpRow::width},
                           [](double, double end) { return GroundInterpRow{end, 100}; });
-    Rows<WidthLimitRow>("横断面限制宽度", S, {"分段终里程 double", "路基限宽 double precision"},
+    Rows<WidthLimitRow>(kWidthLimitTable, S, {"分段终里程 double", "路基限宽 double precision"},
                         {}, HDMJM_SIDE(widthLimits),
                         {&WidthLimitRow::endStation, &WidthLimitRow::widthLimit},
                         [](double, double end) { return WidthLimitRow{end, 100}; });
-    Rows<LandWideningRow>("用地加宽", S,
+    Rows<LandWideningRow>(kLandWideningTable, S,
                           {"分段终里程 double", "路堤加宽 double precision",
                            "路堑加宽 double precision"},
                           {}, HDMJM_SIDE(landWidenings),
                           {&LandWideningRow::endStation, &LandWideningRow::fillWidening,
                            &LandWideningRow::cutWidening});
     Own(std::make_unique<SlopeTableDesc>(
-        "路堤边坡", [](RoadSectionStore& s, Side side) -> SlopeTable& {
+        kEmbankmentSlopeTable, [](RoadSectionStore& s, Side side) -> SlopeTable& {
           return s.embankmentSlopes[side];
         },
         std::array<SlopeLevel, 3>{{{1.5, 8, 1, 0}, {1.75, 10, 1, 0}, {2, 100, 1, 0}}}));
     Own(std::make_unique<SlopeTableDesc>(
-        "路堑边坡", [](RoadSectionStore& s, Side side) -> SlopeTable& { return s.cutSlopes[side]; },
+        kCutSlopeTable, [](RoadSectionStore& s, Side side) -> SlopeTable& { return s.cutSlopes[side]; },
         std::array<SlopeLevel, 3>{{{1, 8, 1, 0}, {1.25, 10, 1, 0}, {1.5, 100, 1, 0}}}));
     Rows<EmbankmentDitchRow>(
-        "排水沟", S,
+        kEmbankmentDitchTable, S,
         {"坡脚墙 integer", "浆砌厚度 double precision", "起始里程 double precision",
          "起始护坡道宽 double precision", "起始护坡道厚 double precision",
          "起始水沟底宽 double precision", "起始水沟深 double precision",
@@ -477,13 +494,13 @@ struct Catalogue {
     ditchRight.insert(ditchRight.end(), {"内侧边坡 double precision", "外侧边坡 double precision"});
     ditchLeft.insert(ditchLeft.end(), ditchTail.begin(), ditchTail.end());
     ditchRight.insert(ditchRight.end(), ditchTail.begin(), ditchTail.end());
-    Rows<SideDitchRow>("侧沟", S, ditchLeft, ditchRight, HDMJM_SIDE(sideDitches),
+    Rows<SideDitchRow>(kSideDitchTable, S, ditchLeft, ditchRight, HDMJM_SIDE(sideDitches),
                        {&SideDitchRow::endStation, &SideDitchRow::bottomWidth, &SideDitchRow::depth,
                         &SideDitchRow::slope1, &SideDitchRow::slope2,
                         &SideDitchRow::liningThickness, &SideDitchRow::bottomRadius},
                        [](double, double end) { return SideDitchRow{end, 0.3, 0.4, 0.6, 1, 1, 0}; });
     Rows<InterceptDitchRow>(
-        "天沟", S,
+        kInterceptDitchTable, S,
         {"分段起里程 double", "起始边距 double precision", "起始水沟深 double precision",
          "起始水沟底宽 double precision", "分段终里程 double", "终止边距 double precision",
          "终止水沟深 double precision", "终止水沟底宽 double precision",
@@ -498,6 +515,12 @@ struct Catalogue {
          &InterceptDitchRow::liningThickness, &InterceptDitchRow::bottomRadius},
         nullptr, kRadiusUpgrade);
 
+    // The coded columns and their labels.
+    Find(kFillClassTable)->SetCodes("填料类型", kFillMaterials);
+    Find(kArcSlopeTable)->SetCodes("设置位置", kArcPositions);
+    Find(kTopsoilTable)->SetCodes("清表土性质", kTopsoilKinds);
+    Find(kEmbankmentDitchTable)->SetCodes("坡脚墙", kDitchStructures);
+
     // Load order, with the progress positions set after each table.
     const auto step = [&](std::vector<TableStep>& order, std::string_view name, Side side,
                           int p1 = -1, int p2 = -1) {
@@ -506,47 +529,47 @@ struct Catalogue {
     const auto L = kLeft, Rt = kRight;
     auto& l = loadOrder;
     step(l, kCompactionTable, L);
-    step(l, "填方分类", L, 2, 4);
-    step(l, "用地面积汇总分段表", L, 6, 8);
-    step(l, "用地类型表", L, 10, 11);
-    step(l, "挖方分类", L, 12, 13);
-    step(l, "挖方分类", Rt, 12, 13);
-    step(l, "关联断面路肩拉直", L, 14, 15);
-    step(l, "关联断面路堑边坡推平", L, 15, 16);
-    step(l, "关联断面线间沟", L, 16, 17);
+    step(l, kFillClassTable, L, 2, 4);
+    step(l, kLandAreaSegmentTable, L, 6, 8);
+    step(l, kLandTypeTable, L, 10, 11);
+    step(l, kCutClassTable, L, 12, 13);
+    step(l, kCutClassTable, Rt, 12, 13);
+    step(l, kAssocShoulderTable, L, 14, 15);
+    step(l, kAssocCutFlattenTable, L, 15, 16);
+    step(l, kAssocMedianDitchTable, L, 16, 17);
     const int leftMarks[][2] = {{18, 20}, {-1, -1}, {-1, -1}, {18, 20}, {-1, -1}, {-1, -1},
                                 {-1, -1}, {-1, -1}, {22, 24}, {30, 32}, {34, 36}, {38, 40},
                                 {42, 44}, {46, 48}, {50, 52}, {54, 56}, {58, 60}};
-    const char* leftTables[] = {"沟底坡",   "超填宽度表",     "弧形边坡表",       "清表土厚度",
-                                "挡墙",     "低填路堤自动填平", "低挖路堑自动推平",
-                                "低填路堤自动加宽土路肩", "路面厚度", "地面线内插宽",
-                                "横断面限制宽度", "用地加宽", "路堤边坡", "路堑边坡", "排水沟",
-                                "侧沟", "天沟"};
+    const std::string_view leftTables[] = {kDitchGradeTable,   kOverfillWidthTable,     kArcSlopeTable,       kTopsoilTable,
+                                kRetainingWallTable,     kAutoFillTable, kAutoFlattenTable,
+                                kAutoShoulderTable, kPavementTable, kGroundInterpTable,
+                                kWidthLimitTable, kLandWideningTable, kEmbankmentSlopeTable, kCutSlopeTable, kEmbankmentDitchTable,
+                                kSideDitchTable, kInterceptDitchTable};
     for (int i = 0; i < 17; ++i) step(l, leftTables[i], L, leftMarks[i][0], leftMarks[i][1]);
     const int rightMarks[][2] = {{-1, -1}, {-1, -1}, {-1, -1}, {-1, -1}, {-1, -1}, {-1, -1},
                                  {-1, -1}, {-1, -1}, {62, 64}, {68, 70}, {74, 76}, {78, 80},
                                  {82, 84}, {86, 88}, {90, 92}, {94, 96}, {98, 100}};
-    const char* rightTables[] = {"沟底坡", "超填宽度表", "弧形边坡表", "挡墙", "低填路堤自动填平",
-                                 "低挖路堑自动推平", "低填路堤自动加宽土路肩", "清表土厚度",
-                                 "路面厚度", "地面线内插宽", "横断面限制宽度", "用地加宽",
-                                 "路堤边坡", "路堑边坡", "排水沟", "侧沟", "天沟"};
+    const std::string_view rightTables[] = {kDitchGradeTable, kOverfillWidthTable, kArcSlopeTable, kRetainingWallTable, kAutoFillTable,
+                                 kAutoFlattenTable, kAutoShoulderTable, kTopsoilTable,
+                                 kPavementTable, kGroundInterpTable, kWidthLimitTable, kLandWideningTable,
+                                 kEmbankmentSlopeTable, kCutSlopeTable, kEmbankmentDitchTable, kSideDitchTable, kInterceptDitchTable};
     for (int i = 0; i < 17; ++i) step(l, rightTables[i], Rt, rightMarks[i][0], rightMarks[i][1]);
 
     auto& s = saveOrder;
-    for (const char* name : {"填方分类", "松方压实系数", "用地面积汇总分段表", "用地类型表"})
+    for (std::string_view name : {kFillClassTable, kCompactionTable, kLandAreaSegmentTable, kLandTypeTable})
       step(s, name, L);
-    step(s, "挖方分类", L);
-    step(s, "挖方分类", Rt);
-    for (const char* name : {"关联断面路肩拉直", "关联断面路堑边坡推平", "关联断面线间沟"})
+    step(s, kCutClassTable, L);
+    step(s, kCutClassTable, Rt);
+    for (std::string_view name : {kAssocShoulderTable, kAssocCutFlattenTable, kAssocMedianDitchTable})
       step(s, name, L);
-    const char* sideSave[] = {"沟底坡", "超填宽度表", "弧形边坡表", "挡墙", "低填路堤自动填平",
-                              "低挖路堑自动推平", "低填路堤自动加宽土路肩", "路面厚度",
-                              "地面线内插宽", "横断面限制宽度", "用地加宽", "路堤边坡", "路堑边坡",
-                              "排水沟", "侧沟", "天沟"};
-    step(s, "清表土厚度", L);
-    for (const char* name : sideSave) step(s, name, L);
-    for (const char* name : sideSave) step(s, name, Rt);
-    step(s, "清表土厚度", Rt);
+    const std::string_view sideSave[] = {kDitchGradeTable, kOverfillWidthTable, kArcSlopeTable, kRetainingWallTable, kAutoFillTable,
+                              kAutoFlattenTable, kAutoShoulderTable, kPavementTable,
+                              kGroundInterpTable, kWidthLimitTable, kLandWideningTable, kEmbankmentSlopeTable, kCutSlopeTable,
+                              kEmbankmentDitchTable, kSideDitchTable, kInterceptDitchTable};
+    step(s, kTopsoilTable, L);
+    for (std::string_view name : sideSave) step(s, name, L);
+    for (std::string_view name : sideSave) step(s, name, Rt);
+    step(s, kTopsoilTable, Rt);
 
     // Each table once, in the order it is first loaded.
     tables.clear();

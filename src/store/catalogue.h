@@ -7,11 +7,14 @@
 #include <variant>
 #include <vector>
 
+#include "coded_values.h"
 #include "records.h"
 
 namespace hdmjm {
 
-enum class FieldKind { Real, Code, Text };
+// Real: a double; Code: an int shown by its label; Text: a string; Count: an int shown as a
+// number (边坡总级数, the level count of a slope segment).
+enum class FieldKind { Real, Code, Text, Count };
 enum class TableScope {
   Scheme,  // 松方压实系数: one row for every road, no 道路名 column
   Road,    // one table for the whole road
@@ -24,6 +27,8 @@ using FieldValue = std::variant<double, int, std::string>;
 struct DataColumn {
   std::string name;  // database column name
   FieldKind kind;
+  const CodeSet* codes = nullptr;  // the labels of a Code column; null for the other kinds
+  int decimals = -1;               // -1: shown through FormatCellNumber; else fixed decimals
 };
 
 class TableDesc {
@@ -64,6 +69,11 @@ class TableDesc {
   // Replaces the table of side `to` by a copy of side `from`.
   virtual void CopySide(RoadSectionStore& store, Side from, Side to) const = 0;
 
+  // While the catalogue is built: gives the Code column `column` its labels (both sides), and
+  // shows every data column with a fixed number of decimals.
+  void SetCodes(std::string_view column, const CodeSet& codes);
+  void SetDecimals(int decimals);
+
  protected:
   // Definitions of the columns from FirstDataColumn on; an empty right list means as left.
   TableDesc(std::string baseName, TableScope scope, std::vector<std::string> leftDefinitions,
@@ -95,9 +105,36 @@ const std::vector<TableStep>& SaveOrder();  // 43 steps
 const std::vector<const TableDesc*>& AllTables();
 const TableDesc* FindTable(std::string_view baseName);
 
-// 松方压实系数, 挖方分类 (the side-less older table) and the ditch-bottom-radius upgrade.
+// The tables by base name: a side table is named 左… / 右… + its base name. Code names a table
+// only through these; FindTable of any of them finds its description.
 inline constexpr std::string_view kCompactionTable = "松方压实系数";
-inline constexpr std::string_view kLegacyCutClassTable = "挖方分类";
+inline constexpr std::string_view kFillClassTable = "填方分类";
+inline constexpr std::string_view kLandAreaSegmentTable = "用地面积汇总分段表";
+inline constexpr std::string_view kLandTypeTable = "用地类型表";
+inline constexpr std::string_view kCutClassTable = "挖方分类";
+inline constexpr std::string_view kAssocShoulderTable = "关联断面路肩拉直";
+inline constexpr std::string_view kAssocCutFlattenTable = "关联断面路堑边坡推平";
+inline constexpr std::string_view kAssocMedianDitchTable = "关联断面线间沟";
+inline constexpr std::string_view kDitchGradeTable = "沟底坡";
+inline constexpr std::string_view kOverfillWidthTable = "超填宽度表";
+inline constexpr std::string_view kArcSlopeTable = "弧形边坡表";
+inline constexpr std::string_view kTopsoilTable = "清表土厚度";
+inline constexpr std::string_view kRetainingWallTable = "挡墙";
+inline constexpr std::string_view kAutoFillTable = "低填路堤自动填平";
+inline constexpr std::string_view kAutoFlattenTable = "低挖路堑自动推平";
+inline constexpr std::string_view kAutoShoulderTable = "低填路堤自动加宽土路肩";
+inline constexpr std::string_view kPavementTable = "路面厚度";
+inline constexpr std::string_view kGroundInterpTable = "地面线内插宽";
+inline constexpr std::string_view kWidthLimitTable = "横断面限制宽度";
+inline constexpr std::string_view kLandWideningTable = "用地加宽";
+inline constexpr std::string_view kEmbankmentSlopeTable = "路堤边坡";
+inline constexpr std::string_view kCutSlopeTable = "路堑边坡";
+inline constexpr std::string_view kEmbankmentDitchTable = "排水沟";
+inline constexpr std::string_view kSideDitchTable = "侧沟";
+inline constexpr std::string_view kInterceptDitchTable = "天沟";
+
+// 挖方分类 without side is the older table a side's cut classes fall back to.
+inline constexpr std::string_view kLegacyCutClassTable = kCutClassTable;
 inline constexpr std::string_view kRadiusColumn = "沟底半径";
 
 }  // namespace hdmjm

@@ -118,7 +118,7 @@ bool RoadSectionStore::LoadRoad(const std::string& path, const std::string& road
 void RoadSectionStore::ReadTable(const TableDesc& table, Side side, const std::string& path,
                                  const std::string& road, double start, double end) {
   std::string name = table.Name(side);
-  if (table.BaseName() == "挖方分类" && !TableExists(name)) name = kLegacyCutClassTable;
+  if (table.BaseName() == kCutClassTable && !TableExists(name)) name = kLegacyCutClassTable;
   const bool opened = table.Scope() == TableScope::Scheme
                           ? OpenStatement(path, sql_ = "select * from " + name)
                           : OpenRoadTable(path, road, name);
@@ -167,10 +167,11 @@ void RoadSectionStore::ReadTable(const TableDesc& table, Side side, const std::s
           table.Set(*this, side, target, c, value);
           break;
         }
-        case FieldKind::Code: {
+        case FieldKind::Code:
+        case FieldKind::Count: {
           int value = 0;
           recordset_.GetInt(index, value);
-          if (table.IsSlope() && c == 1 && (value < 0 || value > kMaxSlopeLevels)) {
+          if (columns[c].kind == FieldKind::Count && (value < 0 || value > kMaxSlopeLevels)) {
             overCapacity = true;
             value = std::clamp(value, 0, kMaxSlopeLevels);
           }

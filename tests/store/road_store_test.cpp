@@ -64,6 +64,7 @@ void FillEveryTable(RoadSectionStore& store, double seed) {
           switch (columns[c].kind) {
             case FieldKind::Real: table->Set(store, side, row, c, value); break;
             case FieldKind::Code: table->Set(store, side, row, c, (row + c) % 2); break;
+            case FieldKind::Count: break;  // the level count, set above
             case FieldKind::Text:
               table->Set(store, side, row, c, "备注'" + std::to_string(row)); break;
           }

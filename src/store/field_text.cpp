@@ -1,0 +1,72 @@
+#include "field_text.h"
+
+#include <locale.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace hdmjm {
+
+std::string FormatFixed(double value, int decimals) {
+  // Room for the largest double in fixed notation (309 digits) and the decimals.
+  char buffer[std::numeric_limits<double>::max_exponent10 + 64];
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (error != std::errc()) return std::to_string(value);
+  return std::string(buffer, end);
+}
+
+std::string FormatCellNumber(double value) {
+  return FormatFixed(value, std::fabs(std::fmod(value, 1.0)) < 0.00001 ? 0 : 3);
+}
+
+double DecimalValue(std::string_view text) {
+  // strtod in the C locale: the C library's own rule, whatever locale the program runs in.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string copy(text.substr(0, text.find('\0')));
+  return strtod_l(copy.c_str(), nullptr, cLocale);
+}
+
+std::string FormatField(const DataColumn& column, const FieldValue& value) {
+  switch (column.kind) {
+    case FieldKind::Real: {
+      const double number = std::holds_alternative<double>(value) ? std::get<double>(value) : 0.0;
+      return column.decimals < 0 ? FormatCellNumber(number) : FormatFixed(number, column.decimals);
+    }
+    case FieldKind::Code: {
+      const int code = std::holds_alternative<int>(value) ? std::get<int>(value) : 0;
+      return column.codes ? std::string(column.codes->Label(code)) : std::to_string(code);
+    }
+    case FieldKind::Count:
+      return std::to_string(std::holds_alternative<int>(value) ? std::get<int>(value) : 0);
+    case FieldKind::Text:
+      return std::holds_alternative<std::string>(value) ? std::get<std::string>(value)
+                                                        : std::string();
+  }
+  return {};
+}
+
+FieldValue ParseField(const DataColumn& column, std::string_view text) {
+  switch (column.kind) {
+    case FieldKind::Real:
+      return DecimalValue(text);
+    case FieldKind::Code:
+      if (column.codes) return column.codes->Code(text);
+      [[fallthrough]];
+    case FieldKind::Count: {
+      // A count or a code without labels truncates like the C conversion to int, kept in range.
+      const double number = DecimalValue(text);
+      if (!(number > std::numeric_limits<int>::min())) return 0;
+      if (number >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+      return static_cast<int>(number);
+    }
+    case FieldKind::Text:
+      return std::string(text);
+  }
+  return 0;
+}
+
+}  // namespace hdmjm
