@@ -30,6 +30,18 @@ std::optional<std::string> QtFileChooser::ChooseOpenFile(const std::string& titl
   return chosen.toStdString();
 }
 
+std::optional<std::string> QtFileChooser::ChooseSaveFile(const std::string& title,
+                                                         const std::string& initialName,
+                                                         const std::string& filter) {
+  // An existing file is replaced without a question, as the template files always were.
+  const QString chosen =
+      QFileDialog::getSaveFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                   QString::fromStdString(initialName), QtNameFilter(filter),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
 QString QtNameFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   // A description may already end in its patterns in parentheses; Qt reads them from there.

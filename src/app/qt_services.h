@@ -17,6 +17,9 @@ class QtFileChooser : public FileChooser {
   std::optional<std::string> ChooseOpenFile(const std::string& title,
                                             const std::string& initialName,
                                             const std::string& filter) override;
+  std::optional<std::string> ChooseSaveFile(const std::string& title,
+                                            const std::string& initialName,
+                                            const std::string& filter) override;
 };
 
 // "text (*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as a Qt name filter,

@@ -41,6 +41,13 @@ class FileChooser {
   virtual std::optional<std::string> ChooseOpenFile(const std::string& title,
                                                     const std::string& initialName,
                                                     const std::string& filter) = 0;
+  // The save-file dialog, in which a name that does not exist yet may be typed. Front ends
+  // without one fall back to the open-file dialog.
+  virtual std::optional<std::string> ChooseSaveFile(const std::string& title,
+                                                    const std::string& initialName,
+                                                    const std::string& filter) {
+    return ChooseOpenFile(title, initialName, filter);
+  }
 };
 
 // Messages to stderr, one per line (the command-line tool's message box).

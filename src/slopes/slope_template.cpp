@@ -1,0 +1,206 @@
+#include "slopes/slope_template.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <system_error>
+
+#include "store/codec.h"
+
+namespace hdmjm {
+namespace {
+
+constexpr std::string_view kTooManyLevels = "每个分段最多30级边坡!";
+
+constexpr SlopeTemplateNames kLeftEmbankmentNames{
+    "左路堤边坡模版", "左路堤边坡模版", "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+    "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
+constexpr SlopeTemplateNames kRightEmbankmentNames{
+    "右路堤边坡模版基线", "右路堤边坡模版", "路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+    "右路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
+constexpr SlopeTemplateNames kLeftCutNames{"左路堑边坡模版基线", "左路堑边坡模版基线",
+                                           "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+                                           "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", false};
+constexpr SlopeTemplateNames kRightCutNames{"右路堑边坡模版", "右路堑边坡模版",
+                                            "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+                                            "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
+
+// printf's "%.*f" in the C locale, whatever locale the program runs in.
+std::string Fixed(double value, int decimals) {
+  char buffer[400];  // the longest double with three decimals fits easily
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  return std::string(buffer, result.ptr);
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads numbers one after another the way "%d" and "%lf" scans do: blanks and line breaks of
+// any kind are skipped, a number ends where its text ends.
+class NumberStream {
+ public:
+  explicit NumberStream(std::string_view text) : text_(text) {}
+
+  std::optional<long long> Integer() {
+    long long value = 0;
+    if (!Scan(value)) return std::nullopt;
+    return value;
+  }
+
+  std::optional<double> Real() {
+    double value = 0;
+    if (!Scan(value)) return std::nullopt;
+    return value;
+  }
+
+ private:
+  template <typename Number>
+  bool Scan(Number& value) {
+    while (at_ < text_.size() && IsSpace(text_[at_])) ++at_;
+    std::size_t start = at_;
+    // from_chars takes a minus sign but no plus sign; a scan takes both.
+    if (start < text_.size() && text_[start] == '+') {
+      ++start;
+      if (start < text_.size() && text_[start] == '-') return false;
+    }
+    const char* first = text_.data() + start;
+    const auto result = std::from_chars(first, text_.data() + text_.size(), value);
+    if (result.ec != std::errc()) return false;
+    at_ = static_cast<std::size_t>(result.ptr - text_.data());
+    return true;
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+std::string FileMessage(const std::filesystem::path& path, const std::string& what) {
+  return "边坡模板文件" + path.string() + ": " + what;
+}
+
+}  // namespace
+
+const SlopeTemplateNames& TemplateNames(SlopePage page) {
+  switch (page) {
+    case SlopePage::LeftEmbankment:
+      return kLeftEmbankmentNames;
+    case SlopePage::RightEmbankment:
+      return kRightEmbankmentNames;
+    case SlopePage::LeftCut:
+      return kLeftCutNames;
+    case SlopePage::RightCut:
+      break;
+  }
+  return kRightCutNames;
+}
+
+std::string ProposedTemplatePath(const ProjectPaths& paths, std::string_view stem,
+                                 double endStation) {
+  return DataFolder(paths) + "/" + std::string(stem) + Fixed(endStation, 0) +
+         std::string(kTemplateExtension);
+}
+
+std::string FormatSlopeTemplate(std::span<const SlopeLevel> levels) {
+  std::string text = std::to_string(levels.size()) + "\n";
+  for (const SlopeLevel& level : levels) {
+    for (double value : {level.ratio, level.maxHeight, level.bermWidth, level.bermSlope})
+      text += Fixed(value, 3) + " ";
+    text += "\n";
+  }
+  return text;
+}
+
+std::variant<SlopeTemplate, std::string> ParseSlopeTemplate(std::string_view text) {
+  NumberStream numbers(text);
+  const auto count = numbers.Integer();
+  if (!count) return std::string("没有边坡级数!");
+  if (*count < 0 || *count > kMaxSlopeLevels)
+    return "边坡级数为" + std::to_string(*count) + ", 应在0到" + std::to_string(kMaxSlopeLevels) +
+           "之间!";
+  SlopeTemplate result;
+  result.levels.resize(static_cast<std::size_t>(*count));
+  const int expected = static_cast<int>(*count) * 4;
+  int read = 0;
+  for (SlopeLevel& level : result.levels) {
+    for (double* field : {&level.ratio, &level.maxHeight, &level.bermWidth, &level.bermSlope}) {
+      const auto value = numbers.Real();
+      if (!value)
+        return "边坡级数为" + std::to_string(*count) + ", 应有" + std::to_string(expected) +
+               "个数值, 只读到" + std::to_string(read) + "个!";
+      *field = *value;
+      ++read;
+    }
+  }
+  return result;
+}
+
+bool SaveSlopeTemplate(const std::filesystem::path& path, std::span<const SlopeLevel> levels) {
+  return WriteTextFile(path, FormatSlopeTemplate(levels));
+}
+
+std::variant<SlopeTemplate, std::string> LoadSlopeTemplate(const std::filesystem::path& path) {
+  const auto file = ReadTextFile(path);
+  if (!file) return "无法打开边坡模板文件" + path.string() + "!";
+  auto parsed = ParseSlopeTemplate(file->text);
+  if (const auto* error = std::get_if<std::string>(&parsed)) return FileMessage(path, *error);
+  return parsed;
+}
+
+void StoreLevels(SlopeSegment& segment, std::span<const SlopeLevel> levels) {
+  const std::size_t count = std::min<std::size_t>(levels.size(), kMaxSlopeLevels);
+  segment.levelCount = static_cast<int>(count);
+  std::copy_n(levels.begin(), count, segment.levels.begin());
+}
+
+std::string WithTemplateExtension(const std::string& path) {
+  if (path.empty() || std::filesystem::path(path).has_extension()) return path;
+  return path + std::string(kTemplateExtension);
+}
+
+TemplateOutcome SaveTemplateFlow(const SlopeTemplateContext& context, SlopeSegment& segment,
+                                 std::span<const SlopeLevel> gridLevels) {
+  const SlopeTemplateNames& names = TemplateNames(context.page);
+  if (names.resolvePathsOnSave)
+    ResolveProjectPaths(context.installRoot, context.paths, context.messages);
+  const auto chosen = context.files.ChooseSaveFile(
+      std::string(kSaveTemplateTitle),
+      ProposedTemplatePath(context.paths, names.saveStem, segment.endStation),
+      std::string(names.saveFilter));
+  if (!chosen) return TemplateOutcome::Cancelled;
+  if (gridLevels.size() > static_cast<std::size_t>(kMaxSlopeLevels)) {
+    context.messages.Show(std::string(kTooManyLevels));
+    return TemplateOutcome::Failed;
+  }
+  StoreLevels(segment, gridLevels);
+  const std::string path = WithTemplateExtension(*chosen);
+  if (!SaveSlopeTemplate(path, gridLevels)) {
+    context.messages.Show("无法写入边坡模板文件" + path + "!");
+    return TemplateOutcome::Failed;
+  }
+  return TemplateOutcome::Done;
+}
+
+TemplateOutcome ImportTemplateFlow(const SlopeTemplateContext& context, SlopeSegment& segment) {
+  const SlopeTemplateNames& names = TemplateNames(context.page);
+  ResolveProjectPaths(context.installRoot, context.paths, context.messages);
+  const auto chosen = context.files.ChooseOpenFile(
+      std::string(kImportTemplateTitle),
+      ProposedTemplatePath(context.paths, names.importStem, segment.endStation),
+      std::string(names.importFilter));
+  if (!chosen) return TemplateOutcome::Cancelled;
+  // A name typed without extension means the .mb file, unless a file of that very name exists.
+  std::string path = *chosen;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) path = WithTemplateExtension(path);
+  auto loaded = LoadSlopeTemplate(path);
+  if (const auto* message = std::get_if<std::string>(&loaded)) {
+    context.messages.Show(*message);
+    return TemplateOutcome::Failed;
+  }
+  StoreLevels(segment, std::get<SlopeTemplate>(loaded).levels);
+  return TemplateOutcome::Done;
+}
+
+}  // namespace hdmjm
