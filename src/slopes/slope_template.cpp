@@ -115,7 +115,7 @@ std::string FormatSlopeTemplate(std::span<const SlopeLevel> levels) {
 std::variant<SlopeTemplate, std::string> ParseSlopeTemplate(std::string_view text) {
   NumberStream numbers(text);
   const auto count = numbers.Integer();
-  if (!count) return std::string("没有边坡级数!");
+  if (!count) return std::string("文件开头没有0到30之间的边坡级数!");
   if (*count < 0 || *count > kMaxSlopeLevels)
     return "边坡级数为" + std::to_string(*count) + ", 应在0到" + std::to_string(kMaxSlopeLevels) +
            "之间!";
