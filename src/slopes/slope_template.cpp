@@ -159,15 +159,29 @@ std::string WithTemplateExtension(const std::string& path) {
   return path + std::string(kTemplateExtension);
 }
 
+namespace {
+
+// Re-reads the project paths when the page does, then shows the page's dialog for saving or
+// importing with the name proposed for the segment's end station.
+std::optional<std::string> AskForTemplate(const SlopeTemplateContext& context, bool save,
+                                          double endStation) {
+  const SlopeTemplateNames& names = TemplateNames(context.page);
+  if (!save || names.resolvePathsOnSave)
+    ResolveProjectPaths(context.installRoot, context.paths, context.messages);
+  const std::string initial =
+      ProposedTemplatePath(context.paths, save ? names.saveStem : names.importStem, endStation);
+  if (save)
+    return context.files.ChooseSaveFile(std::string(kSaveTemplateTitle), initial,
+                                        std::string(names.saveFilter));
+  return context.files.ChooseOpenFile(std::string(kImportTemplateTitle), initial,
+                                      std::string(names.importFilter));
+}
+
+}  // namespace
+
 TemplateOutcome SaveTemplateFlow(const SlopeTemplateContext& context, SlopeSegment& segment,
                                  std::span<const SlopeLevel> gridLevels) {
-  const SlopeTemplateNames& names = TemplateNames(context.page);
-  if (names.resolvePathsOnSave)
-    ResolveProjectPaths(context.installRoot, context.paths, context.messages);
-  const auto chosen = context.files.ChooseSaveFile(
-      std::string(kSaveTemplateTitle),
-      ProposedTemplatePath(context.paths, names.saveStem, segment.endStation),
-      std::string(names.saveFilter));
+  const auto chosen = AskForTemplate(context, true, segment.endStation);
   if (!chosen) return TemplateOutcome::Cancelled;
   if (gridLevels.size() > static_cast<std::size_t>(kMaxSlopeLevels)) {
     context.messages.Show(std::string(kTooManyLevels));
@@ -183,12 +197,7 @@ TemplateOutcome SaveTemplateFlow(const SlopeTemplateContext& context, SlopeSegme
 }
 
 TemplateOutcome ImportTemplateFlow(const SlopeTemplateContext& context, SlopeSegment& segment) {
-  const SlopeTemplateNames& names = TemplateNames(context.page);
-  ResolveProjectPaths(context.installRoot, context.paths, context.messages);
-  const auto chosen = context.files.ChooseOpenFile(
-      std::string(kImportTemplateTitle),
-      ProposedTemplatePath(context.paths, names.importStem, segment.endStation),
-      std::string(names.importFilter));
+  const auto chosen = AskForTemplate(context, false, segment.endStation);
   if (!chosen) return TemplateOutcome::Cancelled;
   // A name typed without extension means the .mb file, unless a file of that very name exists.
   std::string path = *chosen;
