@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "store/codec.h"
+#include "store/field_text.h"
 
 namespace hdmjm {
 namespace {
@@ -24,14 +25,6 @@ constexpr SlopeTemplateNames kLeftCutNames{"左路堑边坡模版基线", "左�
 constexpr SlopeTemplateNames kRightCutNames{"右路堑边坡模版", "右路堑边坡模版",
                                             "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
                                             "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
-
-// printf's "%.*f" in the C locale, whatever locale the program runs in.
-std::string Fixed(double value, int decimals) {
-  char buffer[400];  // the longest double with three decimals fits easily
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  return std::string(buffer, result.ptr);
-}
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -98,7 +91,7 @@ const SlopeTemplateNames& TemplateNames(SlopePage page) {
 
 std::string ProposedTemplatePath(const ProjectPaths& paths, std::string_view stem,
                                  double endStation) {
-  return DataFolder(paths) + "/" + std::string(stem) + Fixed(endStation, 0) +
+  return DataFolder(paths) + "/" + std::string(stem) + FormatFixed(endStation, 0) +
          std::string(kTemplateExtension);
 }
 
@@ -106,7 +99,7 @@ std::string FormatSlopeTemplate(std::span<const SlopeLevel> levels) {
   std::string text = std::to_string(levels.size()) + "\n";
   for (const SlopeLevel& level : levels) {
     for (double value : {level.ratio, level.maxHeight, level.bermWidth, level.bermSlope})
-      text += Fixed(value, 3) + " ";
+      text += FormatFixed(value, 3) + " ";
     text += "\n";
   }
   return text;
