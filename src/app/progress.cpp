@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/dialog_units.h"
+#include "pages/dialog_units.h"
 
 namespace hdmjm {
 namespace {

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "app/page_table.h"
+#include "pages/page_spec.h"
 
 class QTabWidget;
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/dialog_units.h"
+#include "pages/dialog_units.h"
 #include "store/catalogue.h"
 #include "store/messages.h"
 #include "store/project_paths.h"

@@ -4,6 +4,13 @@
 
 namespace hdmjm {
 
+std::span<const PageSpec> MainSheetPages() {
+  static const std::vector<PageSpec> pages =
+      MainSheetPages({&Create<SetDlg>, &Create<SideSheetOpener<HDMContainer>>,
+                      &Create<SideSheetOpener<HDMContainerR>>});
+  return pages;
+}
+
 HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
     : PropertySheet(QStringLiteral("横断面数据"), pages, context, parent) {}
 

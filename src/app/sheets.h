@@ -5,6 +5,10 @@
 
 namespace hdmjm {
 
+// The main sheet's page table with the application's own pages: the settings page and the two
+// side-sheet openers.
+std::span<const PageSpec> MainSheetPages();
+
 // The main sheet, "横断面数据". Confirming it commits every created page first and saves every
 // road last, so that pages committing on OK only (the coefficients) reach the database too.
 class HDMJM : public PropertySheet {

@@ -54,6 +54,11 @@ class CGridCtrl : public QAbstractScrollArea {
   virtual QString GetItemText(int row, int col) const;
   bool SetItemState(int row, int col, unsigned state);
   unsigned GetItemState(int row, int col) const { return core_.GetItemState(row, col); }
+  // The cell's text format (DrawText flags); 0 for an invalid cell.
+  unsigned GetItemFormat(int row, int col) const {
+    const GridCell* cell = core_.GetCell(row, col);
+    return cell ? cell->format : 0;
+  }
   bool SetRowHeight(int row, int height);
   bool SetColumnWidth(int col, int width);
   int GetRowHeight(int row) const { return core_.GetRowHeight(row); }

@@ -58,6 +58,16 @@ const std::vector<DataColumn>& TableDesc::DataColumns(Side side) const { return 
 
 int TableDesc::Capacity() const { return 1 << 30; }
 
+// Tables held in place (slopes, coefficients) allocate nothing here.
+void TableDesc::ReplaceRows(RoadSectionStore& store, Side side,
+                            const std::vector<std::vector<FieldValue>>& rows) const {
+  const int count = std::min(static_cast<int>(rows.size()), Capacity());
+  Resize(store, side, count);
+  for (int row = 0; row < count; ++row)
+    for (int column = 0; column < static_cast<int>(rows[row].size()); ++column)
+      Set(store, side, row, column, rows[row][column]);
+}
+
 int TableDesc::ColumnsInUse(const RoadSectionStore&, Side side, int) const {
   return static_cast<int>(dataColumns_[side].size());
 }
@@ -175,6 +185,14 @@ class RowTable : public TableDesc {
   }
   void CopySide(RoadSectionStore& store, Side from, Side to) const override {
     if (from != to) access_(store, to) = access_(store, from);
+  }
+  void ReplaceRows(RoadSectionStore& store, Side side,
+                   const std::vector<std::vector<FieldValue>>& rows) const override {
+    RowVector<Row> fresh(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row)
+      for (size_t column = 0; column < rows[row].size() && column < members_.size(); ++column)
+        SetMember(fresh[row], members_[column], rows[row][column]);
+    access_(store, side).swap(fresh);
   }
 
  private:

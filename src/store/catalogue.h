@@ -68,6 +68,11 @@ class TableDesc {
   virtual void SetDefault(RoadSectionStore& store, Side side, double start, double end) const = 0;
   // Replaces the table of side `to` by a copy of side `from`.
   virtual void CopySide(RoadSectionStore& store, Side from, Side to) const = 0;
+  // Replaces the rows of side `side` by `rows`, each a value per data column in column order.
+  // The new rows are built before the old ones go: when an allocation fails (std::bad_alloc
+  // propagates) the table is as it was.
+  virtual void ReplaceRows(RoadSectionStore& store, Side side,
+                           const std::vector<std::vector<FieldValue>>& rows) const;
 
   // While the catalogue is built: gives the Code column `column` its labels (both sides), and
   // shows every data column with a fixed number of decimals.

@@ -1,0 +1,54 @@
+// Which page sits on which tab of the three sheets, under which caption, whether it commits when
+// it is left, and what it shows. The tables are the one place that says so; a row names the
+// factory that builds its page and, for a table page, the descriptor the page is built from.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "pages/property_page.h"
+
+namespace hdmjm {
+
+struct PageSpec;
+struct PageDesc;
+using PageFactory = std::unique_ptr<PropertyPage> (*)(const PageSpec& spec,
+                                                      const PageContext& context);
+
+struct PageSpec {
+  std::string_view className;  // the page's object name, for tests and automation
+  std::string_view caption;    // the tab text
+  bool hasLeaveHandler;
+  PageFactory create;
+  const PageDesc* descriptor = nullptr;  // what a table page shows; null for other pages
+};
+
+inline QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler).
+template <class Page>
+std::unique_ptr<PropertyPage> Create(const PageSpec& spec, const PageContext& context) {
+  auto page = std::make_unique<Page>(context, ToQString(spec.caption), spec.hasLeaveHandler);
+  page->setObjectName(ToQString(spec.className));
+  return page;
+}
+
+// A page that shows only its caption, until the real page exists.
+std::unique_ptr<PropertyPage> CreatePlaceholder(const PageSpec& spec, const PageContext& context);
+
+// The pages the application itself supplies to the main sheet.
+struct AppPageFactories {
+  PageFactory settings;    // SetDlg
+  PageFactory leftSheet;   // LeftHdmJm: opens the left side sheet
+  PageFactory rightSheet;  // RightHdmJm: opens the right side sheet
+};
+
+std::vector<PageSpec> MainSheetPages(const AppPageFactories& app);  // HDMJM, 8 pages
+std::span<const PageSpec> LeftSheetPages();                         // HDMContainer, 16 pages
+std::span<const PageSpec> RightSheetPages();                        // HDMContainerR, 16 pages
+
+}  // namespace hdmjm

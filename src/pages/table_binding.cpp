@@ -1,0 +1,222 @@
+#include "pages/table_binding.h"
+
+#include <new>
+
+#include "store/field_text.h"
+
+namespace hdmjm {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+QString ToQt(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The value a data column holds when no grid column shows it.
+FieldValue EmptyField(const DataColumn& column) {
+  switch (column.kind) {
+    case FieldKind::Text:
+      return std::string();
+    case FieldKind::Code:
+    case FieldKind::Count:
+      return 0;
+    case FieldKind::Real:
+      break;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, UserMessages& messages,
+                           QObject* parent)
+    : TableBinding(desc, side, grid, messages, FindTable(desc.table), parent) {}
+
+TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, UserMessages& messages,
+                           const TableDesc* table, QObject* parent)
+    : QObject(parent), desc_(desc), side_(side), grid_(grid), messages_(messages), table_(table) {
+  for (Side s : {kLeft, kRight}) {
+    fields_[s].assign(desc_.columns.size() + 1, -1);
+    for (size_t c = 0; c < desc_.columns.size(); ++c) {
+      const GridColumn& column = desc_.columns[c];
+      const std::string_view name =
+          s == kRight && !column.rightField.empty() ? column.rightField : column.field;
+      fields_[s][c + 1] = FieldIndex(name, s);
+    }
+  }
+}
+
+int TableBinding::TableRows() const { return std::max(grid_.GetRowCount() - 2, 0); }
+
+int TableBinding::FieldOf(int gridColumn, Side side) const {
+  const auto& fields = fields_[side];
+  if (gridColumn < 0 || gridColumn >= static_cast<int>(fields.size())) return -1;
+  return fields[gridColumn];
+}
+
+int TableBinding::FieldIndex(std::string_view name, Side side) const {
+  if (!table_) return -1;
+  const auto& columns = table_->DataColumns(side);
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].name == name) return static_cast<int>(i);
+  return -1;
+}
+
+bool TableBinding::IsResolved() const {
+  if (!table_) return false;
+  for (Side s : {kLeft, kRight})
+    for (size_t c = 1; c < fields_[s].size(); ++c)
+      if (fields_[s][c] < 0) return false;
+  return true;
+}
+
+void TableBinding::ApplyTemplate(int row) {
+  GridItem item;
+  item.mask = GridItem::kText | GridItem::kFormat;
+  item.format = kCellFormat;
+  item.row = row;
+  for (int col = 0; col < grid_.GetColumnCount(); ++col) {
+    item.col = col;
+    grid_.SetItem(item);
+  }
+}
+
+void TableBinding::Renumber(int fromRow) {
+  for (int row = std::max(fromRow, 1); row < grid_.GetRowCount(); ++row)
+    grid_.SetItemText(row, 0, QString::number(row));
+}
+
+void TableBinding::Fill(const RoadSectionStore* record) {
+  const int rows = table_ && record ? table_->RowCount(*record, side_) : 0;
+  const int cols = static_cast<int>(desc_.columns.size()) + 1;
+  grid_.SetRowCount(0);  // a refill starts from fresh cells
+  grid_.SetRowCount(rows + 2);
+  grid_.SetFixedRowCount(1);
+  grid_.SetColumnCount(cols);
+  grid_.SetFixedColumnCount(1);
+  grid_.SetTextBkColor(QColor::fromRgb(kCellColor));
+  grid_.SetFixedBkColor(QColor::fromRgb(kFixedCellColor));
+  for (int row = 0; row < rows + 2; ++row) ApplyTemplate(row);
+  if (desc_.appendRowReadOnly)
+    for (int col = 0; col < cols; ++col) grid_.SetItemState(rows + 1, col, GridCell::kReadOnly);
+
+  grid_.SetItemText(0, 0, ToQt(desc_.numberHeader));
+  for (int col = 1; col < cols; ++col)
+    grid_.SetItemText(0, col, ToQt(desc_.columns[col - 1].header));
+  const int wrapping = desc_.wrappingHeaders < 0 ? cols : std::min(desc_.wrappingHeaders, cols);
+  GridItem header;
+  header.mask = GridItem::kFormat;
+  header.format = kWrappingHeaderFormat;
+  for (header.col = 0; header.col < wrapping; ++header.col) grid_.SetItem(header);
+
+  if (table_ && record) {
+    const auto& columns = table_->DataColumns(side_);
+    for (int row = 0; row < rows; ++row) {
+      for (int col = 1; col < cols; ++col) {
+        const int field = fields_[side_][col];
+        if (field < 0) continue;
+        grid_.SetItemText(
+            row + 1, col,
+            ToQt(FormatField(columns[field], table_->Get(*record, side_, row, field))));
+      }
+    }
+  }
+  Renumber(1);
+  ApplySizes();
+  grid_.ResetScrollBars();
+  grid_.SetFocusCell(1, 1);
+}
+
+void TableBinding::ApplySizes() {
+  const auto widths = [this] {
+    for (int col = 0; col < static_cast<int>(desc_.columnWidths.size()); ++col)
+      if (desc_.columnWidths[col] >= 0) grid_.SetColumnWidth(col, desc_.columnWidths[col]);
+  };
+  switch (desc_.sizing) {
+    case Sizing::Fitted:
+      grid_.AutoSize();
+      break;
+    case Sizing::FixedAfterFit:
+      grid_.AutoSize();
+      widths();
+      for (int row = 0; row < grid_.GetRowCount(); ++row) grid_.SetRowHeight(row, kRowHeight);
+      break;
+    case Sizing::Fixed:
+      widths();
+      grid_.SetRowHeight(0, desc_.headerRowHeight);
+      for (int row = 1; row < grid_.GetRowCount(); ++row) grid_.SetRowHeight(row, desc_.rowHeight);
+      break;
+  }
+}
+
+void TableBinding::InsertRow() {
+  const CellId focus = grid_.GetFocusCell();
+  if (focus.row < 1 || grid_.GetColumnCount() < 2) return;
+  const int row = grid_.InsertRow(QStringLiteral("NEW"), focus.row);
+  if (row < 0) return;
+  ApplyTemplate(row);
+  Renumber(row);
+  for (int r = 1; r < grid_.GetRowCount(); ++r) grid_.SetRowHeight(r, kRowHeight);
+  if (grid_.GetRowCount() > 3) {
+    // Directly above the append row the new row repeats the row above it, else the row it
+    // displaced.
+    const int source = row == grid_.GetRowCount() - 2 ? row - 1 : row + 1;
+    for (int col = 1; col < grid_.GetColumnCount(); ++col)
+      grid_.SetItemText(row, col, grid_.GetItemText(source, col));
+  }
+  const int col = desc_.insertFocus == InsertFocus::KeepColumn ? focus.col : 1;
+  grid_.SetFocusCell(row, col);
+  grid_.ResetScrollBars();
+  grid_.viewport()->update();
+}
+
+void TableBinding::DeleteRow() {
+  const int row = grid_.GetFocusCell().row;
+  if (row < 1 || row >= grid_.GetRowCount() - 1) return;
+  grid_.DeleteRow(row);
+  Renumber(row);
+  grid_.SetFocusCell(row, 1);
+  grid_.ResetScrollBars();
+  grid_.viewport()->update();
+}
+
+std::vector<FieldValue> TableBinding::ConvertRow(int gridRow, Side side) const {
+  std::vector<FieldValue> values;
+  if (!table_) return values;
+  const auto& columns = table_->DataColumns(side);
+  values.reserve(columns.size());
+  for (const DataColumn& column : columns) values.push_back(EmptyField(column));
+  for (int col = 1; col < grid_.GetColumnCount(); ++col) {
+    const int field = FieldOf(col, side);
+    if (field < 0) continue;
+    values[field] = ParseField(columns[field], grid_.GetItemText(gridRow, col).toStdString());
+  }
+  return values;
+}
+
+bool TableBinding::WriteInto(RoadSectionStore& record, Side side, bool check) {
+  if (!table_) return false;
+  try {
+    std::vector<std::vector<FieldValue>> rows;
+    rows.reserve(TableRows());
+    for (int row = 1; row <= TableRows(); ++row) {
+      rows.push_back(ConvertRow(row, side));
+      if (check && rowCheck_) rowCheck_(row - 1, rows.back());
+    }
+    table_->ReplaceRows(record, side, rows);
+  } catch (const std::bad_alloc&) {
+    messages_.Show(std::string(kMemoryError));
+    return false;
+  }
+  return true;
+}
+
+QStringList TableBinding::FocusRowTexts() const {
+  const int row = grid_.GetFocusCell().row;
+  if (row < 1 || row > TableRows()) return {};
+  QStringList texts;
+  for (int col = 1; col < grid_.GetColumnCount(); ++col) texts.append(grid_.GetItemText(row, col));
+  return texts;
+}
+
+}  // namespace hdmjm

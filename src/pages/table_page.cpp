@@ -1,0 +1,99 @@
+#include "pages/table_page.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "grid/typedgridctrl.h"
+#include "pages/dialog_units.h"
+
+namespace hdmjm {
+
+TablePage::TablePage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
+                     bool heading)
+    : PropertyPage(context, caption, hasLeaveHandler), body_(new QVBoxLayout(this)) {
+  setMinimumSize(DialogUnits(font()).Size(307, 172));  // the size of a page of the old sheets
+  if (heading) {
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("heading"));
+    heading_->setWordWrap(true);
+    body_->addWidget(heading_);
+    ++gridsEnd_;
+  }
+}
+
+TablePage::TablePage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
+                     const PageDesc& desc)
+    : TablePage(context, caption, hasLeaveHandler, desc.heading) {
+  AddGrid(desc.grid, desc.side);
+}
+
+TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side,
+                                         const QString& groupTitle) {
+  QWidget* frame = this;
+  QVBoxLayout* layout = new QVBoxLayout;
+  if (!groupTitle.isEmpty()) {
+    auto* group = new QGroupBox(groupTitle, this);
+    group->setLayout(layout);
+    body_->insertWidget(gridsEnd_++, group, 1);
+    frame = group;
+  } else {
+    layout->setContentsMargins(0, 0, 0, 0);
+    body_->insertLayout(gridsEnd_++, layout, 1);
+  }
+
+  CGridCtrl* grid = nullptr;
+  if (desc.typed) {
+    auto* typed = new CTypedGridCtrl(frame);
+    typed->SetProjectContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
+    grid = typed;
+  } else {
+    grid = new CGridCtrl(frame);
+  }
+  grid->setObjectName(QStringLiteral("grid"));
+  layout->addWidget(grid, 1);
+
+  auto* buttons = new QHBoxLayout;
+  auto* insert = new QPushButton(ToQString(desc.insertCaption), frame);
+  auto* remove = new QPushButton(ToQString(desc.deleteCaption), frame);
+  insert->setObjectName(QStringLiteral("insertButton"));
+  remove->setObjectName(QStringLiteral("deleteButton"));
+  for (QPushButton* button : {insert, remove}) {
+    button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
+    buttons->addWidget(button);
+  }
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
+
+  auto* binding = new TableBinding(desc, side, *grid, Context().messages, this);
+  // The buttons act on the grid's focus cell, which stays while the button holds the focus.
+  connect(insert, &QPushButton::clicked, binding, &TableBinding::InsertRow);
+  connect(remove, &QPushButton::clicked, binding, &TableBinding::DeleteRow);
+  panels_.push_back(GridPanel{binding, insert, remove, buttons});
+  return panels_.back();
+}
+
+QString TablePage::HeadingText() const {
+  return ToQString(kHeadingFormat).arg(QString::fromStdString(Session().CurrentRoadName()));
+}
+
+void TablePage::Fill(RoadSectionStore* record) {
+  if (heading_) heading_->setText(HeadingText());
+  for (const GridPanel& panel : panels_) panel.binding->Fill(record);
+}
+
+void TablePage::WriteBack(RoadSectionStore& record) {
+  for (const GridPanel& panel : panels_)
+    if (!panel.binding->WriteBack(record)) return;
+}
+
+std::unique_ptr<PropertyPage> CreateTablePage(const PageSpec& spec, const PageContext& context) {
+  auto page = std::make_unique<TablePage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
+                                          *spec.descriptor);
+  page->setObjectName(ToQString(spec.className));
+  return page;
+}
+
+}  // namespace hdmjm

@@ -1,0 +1,93 @@
+// What the page tests share: a session of one road, the page table searched by class name, and
+// helpers that drive a page's grid and buttons with Qt Test's events.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "pages/page_spec.h"
+#include "pages/table_page.h"
+#include "store/test_support.h"
+
+namespace hdmjm::test {
+
+class NoFiles : public FileChooser {
+ public:
+  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&,
+                                            const std::string&) override {
+    return std::nullopt;
+  }
+};
+
+// Every page of the three sheets (the application's own pages as placeholders).
+inline std::vector<PageSpec> AllPageSpecs() {
+  std::vector<PageSpec> all =
+      MainSheetPages({&CreatePlaceholder, &CreatePlaceholder, &CreatePlaceholder});
+  for (auto pages : {LeftSheetPages(), RightSheetPages()})
+    all.insert(all.end(), pages.begin(), pages.end());
+  return all;
+}
+
+inline const PageSpec& SpecOf(std::string_view className) {
+  static const std::vector<PageSpec> all = AllPageSpecs();
+  for (const PageSpec& spec : all)
+    if (spec.className == className) return spec;
+  throw std::logic_error("no page " + std::string(className));
+}
+
+class PageTest : public ::testing::Test {
+ protected:
+  PageTest() {
+    RoadRecordList records;
+    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.back()->roadName = "主线";
+    session.ReplaceRoads(std::move(records));
+  }
+  RoadSectionStore& Record() { return *session.Record(0); }
+
+  // Builds the page of `className`, shows it and fills it from the current road.
+  TablePage& Open(std::string_view className) {
+    const PageSpec& spec = SpecOf(className);
+    owned = spec.create(spec, context);
+    auto* page = dynamic_cast<TablePage*>(owned.get());
+    if (!page) throw std::logic_error("not a table page: " + std::string(className));
+    page->resize(700, 400);
+    page->show();
+    page->Initialize();
+    return *page;
+  }
+
+  // Clicks cell (row, col) of the page's grid: it takes the focus there.
+  static void ClickCell(CGridCtrl& grid, int row, int col) {
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.GetCellRect(row, col).center());
+  }
+  // Makes the cell the focus cell, types `text` over its text and ends the edit with Enter.
+  static void Type(CGridCtrl& grid, int row, int col, const QString& text) {
+    if (grid.GetFocusCell() != CellId{row, col}) ClickCell(grid, row, col);
+    QTest::keyClicks(&grid, text.left(1));
+    QWidget* editor = grid.InPlaceEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  static void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+  static std::vector<std::string> RowTexts(const CGridCtrl& grid, int row) {
+    std::vector<std::string> texts;
+    for (int col = 0; col < grid.GetColumnCount(); ++col)
+      texts.push_back(grid.GetItemText(row, col).toStdString());
+    return texts;
+  }
+
+  Recorders recorders;
+  NoFiles files;
+  SchemeSession session{"/nowhere"};
+  PageContext context{session, recorders.messages, files, recorders.trace};
+  std::unique_ptr<PropertyPage> owned;
+};
+
+}  // namespace hdmjm::test
