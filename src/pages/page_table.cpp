@@ -4,6 +4,7 @@
 #include "pages/dialog_units.h"
 #include "pages/page_descriptors.h"
 #include "pages/page_spec.h"
+#include "pages/ysxsdlg.h"
 
 namespace hdmjm {
 namespace {
@@ -82,7 +83,7 @@ std::vector<PageSpec> MainSheetPages(const AppPageFactories& app) {
       TablePageSpec("CTFSJ", "填方分类", kLeave, CTFSJ),
       TablePageSpec("CYDLX1", "用地类型表", kLeave, CYDLX1),
       TablePageSpec("YDFDB1", "用地面积汇总分段表", kLeave, YDFDB1),
-      {"YSXSdlg", "松方压实系数", kOkOnly, kTodo},
+      {"YSXSdlg", "松方压实系数", kOkOnly, &Create<YSXSdlg>},
       {"CGLDM", "关联断面参数设置", kLeave, kTodo},
   };
 }
