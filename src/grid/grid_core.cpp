@@ -3,43 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "clipboard_text.h"
+
 namespace hdmjm {
-namespace {
-
-constexpr std::string_view kFieldSeparators = "\t,\n";
-constexpr std::string_view kBlanks = " \t\r\n\v\f";
-
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-// The fields of one pasted line: runs of separators count as one, as a token scan does.
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t pos = 0;
-  while ((pos = line.find_first_not_of(kFieldSeparators, pos)) != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(kFieldSeparators, pos), line.size());
-    fields.push_back(line.substr(pos, end - pos));
-    pos = end;
-  }
-  return fields;
-}
-
-// The lines of a pasted text; an empty line other than the last stands for one blank.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t end = std::min(text.find('\n', pos), text.size());
-    lines.push_back(end == pos ? std::string_view(" ") : text.substr(pos, end - pos));
-    pos = end + 1;
-  }
-  return lines;
-}
-
-}  // namespace
 
 void GridFont::SetFaceName(std::string_view name) {
   faceName.fill('\0');
@@ -334,7 +300,7 @@ std::optional<std::string> GridCore::CopyText() const {
     for (int col = range.minCol; col <= range.maxCol; ++col) {
       if (IsSelected(row, col)) {
         const std::string& cellText = GetCell(row, col)->text;
-        text += cellText.empty() ? std::string(" ") : cellText;
+        text += cellText.empty() ? std::string(" ") : QuoteCopiedField(cellText);
       }
       if (col != range.maxCol) text += '\t';
     }
@@ -359,13 +325,13 @@ CellId GridCore::PasteTarget() const {
 
 bool GridCore::PasteText(std::string_view text, CellId target) {
   if (!IsValid(target)) return false;
-  const auto lines = Lines(text);
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    const auto fields = Fields(lines[i]);
-    for (int j = 0; j < static_cast<int>(fields.size()); ++j) {
+  const PastedRows rows = ParsePastedText(text);
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    for (int j = 0; j < static_cast<int>(rows[i].size()); ++j) {
       const CellId cell{target.row + i, target.col + j};
-      if (!IsValid(cell)) continue;
-      GetCell(cell.row, cell.col)->text = Trim(fields[j]);
+      // A read-only cell keeps its text; the field still takes its column.
+      if (!IsValid(cell) || IsReadOnly(cell.row, cell.col)) continue;
+      GetCell(cell.row, cell.col)->text = rows[i][j];
       SetSelectedBit(cell, false);
       selected_.erase(cell);
       modified_ = true;

@@ -197,7 +197,8 @@ class GridCore {
   void EmptySelectedCells();
   // The cell a paste starts at: the focus cell, else the top-left selected cell.
   CellId PasteTarget() const;
-  // Cuts `text` into lines and fields and writes them from `target` on; false for no target.
+  // Cuts `text` into rows and fields (ParsePastedText) and writes them from `target` on, sparing
+  // read-only cells; false for no target.
   bool PasteText(std::string_view text, CellId target);
 
   // A new cell: format 0, or that of the cell above it inside the ordinary area; default font.

@@ -159,24 +159,54 @@ TEST(GridClipboard, CopyWritesTheSelectedRectangleWithTabsAndLineFeeds) {
   EXPECT_EQ(grid.CopyText(), "2,1\t2,2\n3,1\t ");
 }
 
-TEST(GridClipboard, PasteSplitsAtTabsCommasAndLineFeedsWithRunsCountingOnce) {
+TEST(GridClipboard, PasteKeepsEveryFieldInItsColumnAndEmptiesCellsForEmptyFields) {
   GridCore grid = MakeGrid(4, 4);
   grid.SetItemState(1, 1, GridCell::kSelected);
   EXPECT_TRUE(grid.PasteText("1,,2", {1, 1}));
   EXPECT_EQ(grid.GetItemText(1, 1), "1");
-  EXPECT_EQ(grid.GetItemText(1, 2), "2");
-  EXPECT_EQ(grid.GetItemText(1, 3), "1,3");
+  EXPECT_EQ(grid.GetItemText(1, 2), "");
+  EXPECT_EQ(grid.GetItemText(1, 3), "2");
   EXPECT_FALSE(grid.IsSelected(1, 1));
   EXPECT_TRUE(grid.GetModified());
 
-  EXPECT_TRUE(grid.PasteText(" a \t b \r\n\nc\td\te\n", {1, 1}));
+  // A row from a spreadsheet with an empty middle cell and Windows line ends.
+  EXPECT_TRUE(grid.PasteText(" a \t\t b \r\n\r\nc\td\te\r\n", {1, 1}));
   EXPECT_EQ(grid.GetItemText(1, 1), "a");
-  EXPECT_EQ(grid.GetItemText(1, 2), "b");
-  EXPECT_EQ(grid.GetItemText(2, 1), "");  // the empty middle line counts as one blank
+  EXPECT_EQ(grid.GetItemText(1, 2), "");
+  EXPECT_EQ(grid.GetItemText(1, 3), "b");
+  EXPECT_EQ(grid.GetItemText(2, 1), "");  // the empty line empties one cell
   EXPECT_EQ(grid.GetItemText(2, 2), "2,2");
   EXPECT_EQ(grid.GetItemText(3, 1), "c");
   EXPECT_EQ(grid.GetItemText(3, 3), "e");  // "e" would go past the last column: dropped
   EXPECT_FALSE(grid.PasteText("x", {4, 0}));
+}
+
+TEST(GridClipboard, PasteSparesReadOnlyCellsWithoutShiftingTheFieldsAfterThem) {
+  GridCore grid = MakeGrid(3, 4);
+  grid.SetItemState(1, 2, GridCell::kReadOnly);
+  EXPECT_TRUE(grid.PasteText("x\ty\tz\n\t\t\n", {1, 1}));
+  EXPECT_EQ(grid.GetItemText(1, 1), "x");
+  EXPECT_EQ(grid.GetItemText(1, 2), "1,2");
+  EXPECT_EQ(grid.GetItemText(1, 3), "z");
+  EXPECT_EQ(grid.GetItemText(2, 1), "");
+  EXPECT_EQ(grid.GetItemText(2, 3), "");
+  EXPECT_EQ(grid.GetRowCount(), 3);  // the final line feed asked for no third row
+}
+
+TEST(GridClipboard, WhatTheGridCopiesPastesBackIntoTheSameCells) {
+  GridCore source = MakeGrid(3, 4);
+  source.SetItemText(1, 2, "");
+  source.SetItemText(2, 1, "1,5");  // a comma inside a cell
+  source.SetItemText(2, 3, "two\tparts\n\"quoted\"");
+  source.SelectRange({1, 1, 2, 3});
+  const auto copied = source.CopyText();
+  ASSERT_TRUE(copied);
+
+  GridCore target = MakeGrid(3, 4);
+  EXPECT_TRUE(target.PasteText(*copied, {1, 1}));
+  for (int row = 1; row < 3; ++row)
+    for (int col = 1; col < 4; ++col)
+      EXPECT_EQ(target.GetItemText(row, col), source.GetItemText(row, col)) << row << "," << col;
 }
 
 TEST(GridClipboard, PasteStartsAtTheFocusOrElseTheTopLeftSelectedCell) {
