@@ -205,12 +205,13 @@ TEST_F(GridWidget, ReadOnlyCellsAreNotEdited) {
   EXPECT_EQ(Edit(), nullptr);
 }
 
-TEST_F(GridWidget, PastingOneCommaCommaTwoFillsTwoCellsAndLeavesTheThird) {
-  QGuiApplication::clipboard()->setText("1,,2");
+TEST_F(GridWidget, PastingASpreadsheetRowKeepsItsEmptyMiddleCellInItsColumn) {
+  QGuiApplication::clipboard()->setText("1.5\t\t3\r\n");
   Type(Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(grid.GetItemText(1, 1), "1");
-  EXPECT_EQ(grid.GetItemText(1, 2), "2");
-  EXPECT_EQ(grid.GetItemText(1, 3), "1,3");
+  EXPECT_EQ(grid.GetItemText(1, 1), "1.5");
+  EXPECT_EQ(grid.GetItemText(1, 2), "");
+  EXPECT_EQ(grid.GetItemText(1, 3), "3");
+  EXPECT_EQ(grid.GetItemText(2, 1), "2,1");
   EXPECT_TRUE(grid.GetModified());
 }
 
