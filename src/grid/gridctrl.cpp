@@ -932,8 +932,12 @@ void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int key)
   editor_ = nullptr;
   cellEditor_ = nullptr;
   if (!core_.IsValid(row, col)) return;
-  if (key != Qt::Key_Escape && text != GetItemText(row, col)) SetModified(true);
-  OnEndEditCell(row, col, text);
+  // Escape leaves the cell as it was: nothing to store, and nothing for a derived grid to learn
+  // from the text.
+  if (key != Qt::Key_Escape) {
+    if (text != GetItemText(row, col)) SetModified(true);
+    OnEndEditCell(row, col, text);
+  }
   viewport()->update();
   emit EditEnd(row, col);
   if (!IsNavigationKey(key)) return;

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTimer>
 #include <algorithm>
 
 namespace hdmjm {
@@ -28,12 +30,21 @@ InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool
   const QFontMetrics metrics(font());
   int widest = 0;
   for (const QString& item : items) widest = std::max(widest, metrics.horizontalAdvance(item));
-  const int width = widest + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                    2 * metrics.horizontalAdvance(QLatin1Char(' '));
+  widest = std::max(widest, metrics.horizontalAdvance(text));
+  const int listWidth = widest + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                        2 * metrics.horizontalAdvance(QLatin1Char(' '));
+  // The closed box shows its whole text beside the arrow, whatever room the style takes for
+  // frame and arrow.
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const int boxWidth =
+      style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, rect.height()), this)
+          .width();
   QRect area = rect;
-  if (area.width() < width) area.setWidth(width);
-  view()->setMinimumWidth(width);
+  area.setWidth(std::max({rect.width(), listWidth, boxWidth}));
+  view()->setMinimumWidth(listWidth);
   setGeometry(area);
+  connect(this, &QComboBox::activated, this, &InPlaceList::OnActivated);
 
   ShowText(text);
   show();
@@ -61,6 +72,22 @@ void InPlaceList::keyPressEvent(QKeyEvent* event) {
   if (EndsOn(*event, event->modifiers() & Qt::ControlModifier)) return;
   QComboBox::keyPressEvent(event);
   event->accept();
+}
+
+void InPlaceList::showPopup() {
+  popupChoosing_ = true;
+  QComboBox::showPopup();
+}
+
+void InPlaceList::hidePopup() {
+  QComboBox::hidePopup();
+  // The open list reports a chosen item right after it closes; a close without a choice
+  // (Escape, a click elsewhere) leaves the box editing.
+  QTimer::singleShot(0, this, [this] { popupChoosing_ = false; });
+}
+
+void InPlaceList::OnActivated() {
+  if (popupChoosing_) Finish(Qt::Key_Return);
 }
 
 void InPlaceList::focusOutEvent(QFocusEvent* event) {

@@ -20,12 +20,22 @@ class InPlaceList : public QComboBox, public CellEditor {
               int col, const QString& text, const QStringList& items, int firstKey,
               EditEndReport report);
 
+  void showPopup() override;
+  void hidePopup() override;
+
  protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   QString CurrentText() const override { return currentText(); }
   void ShowText(const QString& text) override;
+
+ private:
+  // An item chosen in the open list (Enter or a click) ends editing at once; an item reached with
+  // the arrows in the closed box does not.
+  void OnActivated();
+
+  bool popupChoosing_ = false;  // the list is open, or has just closed and may report a choice
 };
 
 }  // namespace hdmjm

@@ -2,7 +2,10 @@
 // "2-路肩沟" rule.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QLineEdit>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -110,6 +113,72 @@ TEST_F(TypedGrid, AChosenItemIsStoredAsItsFullText) {
   EXPECT_TRUE(grid.GetModified());
 }
 
+TEST_F(TypedGrid, OneEnterInTheOpenListChoosesTheItemAndEndsEditing) {
+  grid.SetItemText(1, 3, "0-填土");
+  InPlaceList* list = OpenList(1, 3, "填料类型");
+  ASSERT_NE(list, nullptr);
+  QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);  // opens the list
+  ASSERT_TRUE(list->view()->isVisible());
+  QTest::keyClick(list->view(), Qt::Key_Down);
+  Press(list->view(), Qt::Key_Return);
+  EXPECT_EQ(grid.InPlaceEditor(), nullptr);
+  EXPECT_EQ(grid.GetItemText(1, 3), "1-填石");
+  EXPECT_TRUE(grid.hasFocus());
+
+  // Moving through the closed list with the arrows chooses nothing yet.
+  list = OpenList(1, 3, "填料类型");
+  ASSERT_NE(list, nullptr);
+  QTest::keyClick(list, Qt::Key_Up);
+  EXPECT_EQ(grid.InPlaceEditor(), list);
+  Press(list, Qt::Key_Return);
+  EXPECT_EQ(grid.GetItemText(1, 3), "0-填土");
+}
+
+TEST_F(TypedGrid, OneClickOnAnItemOfTheOpenListChoosesItAndEndsEditing) {
+  InPlaceList* list = OpenList(1, 1, "设置位置");
+  ASSERT_NE(list, nullptr);
+  list->showPopup();
+  ASSERT_TRUE(list->view()->isVisible());
+  // The list ignores a release that comes as fast as the second half of a double click.
+  QTest::qWait(QApplication::doubleClickInterval() + 50);
+  const QRect item = list->view()->visualRect(list->model()->index(2, 0));
+  QTest::mouseClick(list->view()->viewport(), Qt::LeftButton, {}, item.center());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(grid.InPlaceEditor(), nullptr);
+  EXPECT_EQ(grid.GetItemText(1, 1), "2-路堑坡脚");
+}
+
+TEST_F(TypedGrid, EscapeInTheOpenListClosesItAndTheNextEscapeRestoresTheText) {
+  grid.SetItemText(1, 3, "0-填土");
+  InPlaceList* list = OpenList(1, 3, "填料类型");
+  ASSERT_NE(list, nullptr);
+  list->showPopup();
+  QTest::keyClick(list->view(), Qt::Key_Down);
+  Press(list->view(), Qt::Key_Escape);
+  EXPECT_FALSE(list->view()->isVisible());
+  EXPECT_EQ(grid.InPlaceEditor(), list);
+  Press(list, Qt::Key_Escape);
+  EXPECT_EQ(grid.InPlaceEditor(), nullptr);
+  EXPECT_EQ(grid.GetItemText(1, 3), "0-填土");
+  EXPECT_FALSE(grid.GetModified());
+}
+
+TEST_F(TypedGrid, AClosedListShowsTheWholeTextWhereTheColumnHoldsIt) {
+  const QString text = QStringLiteral("0-路堤坡顶");
+  grid.SetItemText(1, 4, text);
+  const int textWidth = grid.fontMetrics().horizontalAdvance(text);
+  grid.SetColumnWidth(4, textWidth + 12);  // room for the text in the cell, not for an arrow
+  InPlaceList* list = OpenList(1, 4, "设置位置");
+  ASSERT_NE(list, nullptr);
+  QStyleOptionComboBox option;
+  option.initFrom(list);
+  option.editable = false;
+  const QRect field =
+      list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+  EXPECT_GE(field.width(), textWidth);
+  EXPECT_EQ(list->x(), grid.GetCellRect(1, 4).x());
+}
+
 TEST_F(TypedGrid, AListEndsWhenTheFocusLeavesButNotWhileItsListIsOpen) {
   grid.SetItemText(1, 3, "0-填土");
   InPlaceList* list = OpenList(1, 3, "填料类型");
@@ -177,6 +246,22 @@ TEST_F(TypedGrid, ATypedLandUseTypeIsAppendedToTheDefaultListFile) {
   Press(list, Qt::Key_Return);
   EXPECT_EQ(FileText(file), "2\n水稻田\n旱地\n");  // a listed type is not added again
   EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(TypedGrid, EscapeInTheLandUseCellKeepsTheCellAndTheListFileAsTheyWere) {
+  const auto file = MakeProject();
+  WriteTextFile(file, "1\n水田\n");
+  grid.SetItemText(1, 2, "旱地");  // a type the file does not list
+  QWidget* editor = Open(1, 2, "用地类型");
+  ASSERT_NE(editor, nullptr);
+  auto* list = qobject_cast<InPlaceList*>(editor);
+  ASSERT_NE(list, nullptr);
+  list->lineEdit()->insert(QStringLiteral("林地"));  // as an input method commits it
+  Press(list->lineEdit(), Qt::Key_Escape);
+  EXPECT_EQ(grid.InPlaceEditor(), nullptr);
+  EXPECT_EQ(grid.GetItemText(1, 2), "旱地");
+  EXPECT_EQ(FileText(file), "1\n水田\n");
+  EXPECT_FALSE(grid.GetModified());
 }
 
 TEST_F(TypedGrid, TheLandUseListHoldsEveryItemAndNoMoreThanTheFileHas) {
