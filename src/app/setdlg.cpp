@@ -1,8 +1,10 @@
 #include "app/setdlg.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -70,6 +72,25 @@ constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All File
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
+// The road box: its list drops below it, `listHeight` pixels at most, and scrolls. Some styles
+// would open a list over the box as tall as all its roads.
+class RoadListBox : public QComboBox {
+ public:
+  RoadListBox(QWidget* parent, int listHeight) : QComboBox(parent), listHeight_(listHeight) {
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  }
+
+  void showPopup() override {
+    const int row = count() > 0 ? std::max(1, view()->sizeHintForRow(0)) : 1;
+    const int frame = 2 * view()->frameWidth();
+    setMaxVisibleItems(std::max(1, (listHeight_ - frame) / row));
+    QComboBox::showPopup();
+  }
+
+ private:
+  int listHeight_;
+};
+
 // Index among the table's data columns; -1 when it has no such column.
 int DataColumnIndex(const TableDesc& table, Side side, std::string_view name) {
   const std::vector<DataColumn>& columns = table.DataColumns(side);
@@ -92,7 +113,6 @@ void SetLastRowStation(RoadSectionStore& record, const TableDesc& table, Side si
 SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeaveHandler)
     : PropertyPage(context, caption, hasLeaveHandler),
       schemeLabel_(new QLabel(this)),
-      roadBox_(new QComboBox(this)),
       segmentEndsButton_(new QPushButton(QStringLiteral("设置各分段终里程..."), this)),
       importButton_(new QPushButton(QStringLiteral("从数据库导入数据..."), this)),
       copyToRightButton_(new QPushButton(QStringLiteral("将左侧数据复制到右侧"), this)),
@@ -110,11 +130,11 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
   auto* roadCaption = new QLabel(QStringLiteral("选择线路："), this);
   roadCaption->setGeometry(units.Rect(122, 30, 40, 10));
 
-  roadBox_->setObjectName(QStringLiteral("roadBox"));
   const QRect box = units.Rect(162, 30, 117, 87);  // the height includes the dropped list
-  const int boxHeight = roadBox_->sizeHint().height();
+  const int boxHeight = QComboBox(this).sizeHint().height();
+  roadBox_ = new RoadListBox(this, box.height() - boxHeight);
+  roadBox_->setObjectName(QStringLiteral("roadBox"));
   roadBox_->setGeometry(box.x(), box.y(), box.width(), boxHeight);
-  roadBox_->setMaxVisibleItems(std::max(1, (box.height() - boxHeight) / boxHeight));
   connect(roadBox_, &QComboBox::currentIndexChanged, this, &SetDlg::OnRoadSelected);
 
   const struct {

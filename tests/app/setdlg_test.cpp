@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QLabel>
 #include <fstream>
 
+#include "app/dialog_units.h"
 #include "app/sheets.h"
 #include "app_fixture.h"
 #include "store/project_paths.h"
@@ -126,6 +129,25 @@ TEST_F(SetDlgTest, TheRoadBoxListsEveryRoadMainLineFirstAndSelectingOneMakesItCu
   ChooseRoad(2);
   EXPECT_EQ(session.CurrentRoad(), 2);
   EXPECT_EQ(session.CurrentRoadName(), "A");
+}
+
+TEST_F(SetDlgTest, FiftyRoadsDropAListOfTheBoxsHeightBelowItWithAScrollBar) {
+  Open(kThreeRoads);
+  {
+    const QSignalBlocker blocker(RoadBox());
+    for (int i = 3; i < 50; ++i) RoadBox().addItem(QStringLiteral("道路%1").arg(i));
+  }
+  RoadBox().showPopup();
+  QWidget* popup = RoadBox().view()->window();
+  ASSERT_TRUE(popup->isVisible());
+  // The box is 87 dialog units high with its dropped list.
+  const int dropped = DialogUnits(Settings().font()).Rect(162, 30, 117, 87).height();
+  const int list = dropped - RoadBox().height();
+  EXPECT_LE(popup->height(), list);
+  EXPECT_GE(popup->height(), list / 2);
+  EXPECT_TRUE(RoadBox().view()->verticalScrollBar()->isVisible());
+  EXPECT_GE(popup->geometry().top(), RoadBox().mapToGlobal(RoadBox().rect().bottomLeft()).y());
+  RoadBox().hidePopup();
 }
 
 TEST_F(SetDlgTest, AfterARoadSwitchEachMainPageWritesIntoItsOwnRoadAndShowsTheNewOne) {
