@@ -1,0 +1,48 @@
+// Qt's Chinese catalogues: the standard buttons and the open-file dialog speak Chinese.
+#include "app/translations.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
+
+namespace hdmjm::test {
+namespace {
+
+class ChineseTranslations : public ::testing::Test {
+ protected:
+  // The catalogues go again, so that no other test runs under them.
+  ~ChineseTranslations() override {
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
+    QLocale::setDefault(QLocale::system());
+  }
+};
+
+TEST_F(ChineseTranslations, StandardButtonsAndTheOpenFileDialogSpeakChinese) {
+  ASSERT_TRUE(InstallChineseTranslations(*qApp));
+  EXPECT_EQ(QLocale().language(), QLocale::Chinese);
+
+  QMessageBox box(QMessageBox::Information, "hdmjm", "完成", QMessageBox::Ok);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), "确定");
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), "取消");
+
+  QFileDialog dialog(nullptr, "打开");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  const auto* fileTypeLabel = dialog.findChild<QLabel*>(QStringLiteral("fileTypeLabel"));
+  ASSERT_NE(fileTypeLabel, nullptr);
+  EXPECT_FALSE(fileTypeLabel->text().contains(QStringLiteral("Files of type")))
+      << fileTypeLabel->text().toStdString();
+  EXPECT_TRUE(dialog.labelText(QFileDialog::Accept).startsWith(QStringLiteral("打开")));  // "打开(&O)"
+}
+
+}  // namespace
+}  // namespace hdmjm::test
