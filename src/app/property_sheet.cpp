@@ -51,7 +51,14 @@ void PropertySheet::setVisible(bool visible) {
   const bool first = visible && current_ < 0;
   if (first) {
     current_ = tabs_->currentIndex();
-    EnsurePage(current_);
+    // The sheet takes its place before the page fills, so that a window the filling shows (the
+    // progress of a load) appears over where the sheet will be; then it fits the filled page.
+    const bool sized = testAttribute(Qt::WA_Resized);  // by its owner
+    const bool placed = testAttribute(Qt::WA_Moved);
+    PropertyPage* page = CreatePage(current_);
+    Place(sized, placed);
+    if (page) page->Initialize();
+    Place(sized, placed);
   }
   QDialog::setVisible(visible);
   if (!first) return;
@@ -65,7 +72,24 @@ void PropertySheet::OnCurrentChanged(int index) {
   if (PropertyPage* page = EnsurePage(index)) page->Activate();
 }
 
+void PropertySheet::Place(bool keepSize, bool keepPlace) {
+  if (!keepSize) adjustSize();
+  if (keepPlace) return;
+  // Centred as a dialog is: on its parent's window, or on the screen.
+  const QRect area = parentWidget() ? parentWidget()->window()->frameGeometry()
+                     : screen()     ? screen()->availableGeometry()
+                                    : QRect();
+  if (area.isValid()) move(area.center() - rect().center());
+}
+
 PropertyPage* PropertySheet::EnsurePage(int index) {
+  if (PropertyPage* page = Page(index)) return page;
+  PropertyPage* page = CreatePage(index);
+  if (page) page->Initialize();
+  return page;
+}
+
+PropertyPage* PropertySheet::CreatePage(int index) {
   if (index < 0 || index >= PageCount()) return nullptr;
   Entry& entry = entries_[index];
   if (entry.page) return entry.page;
@@ -75,7 +99,6 @@ PropertyPage* PropertySheet::EnsurePage(int index) {
   entry.page = page;
   connect(page, &PropertyPage::RecordsAboutToChange, this, [this, page] { CommitAllBut(page); });
   connect(page, &PropertyPage::RecordsChanged, this, [this, page] { RefillAllBut(page); });
-  page->Initialize();
   return page;
 }
 

@@ -48,7 +48,12 @@ class PropertySheet : public QDialog {
   };
 
   void OnCurrentChanged(int index);
+  // The page, created and filled on first use.
   PropertyPage* EnsurePage(int index);
+  // The page, created but not yet filled.
+  PropertyPage* CreatePage(int index);
+  // Sizes the sheet to its contents and centres it, each unless its owner did so.
+  void Place(bool keepSize, bool keepPlace);
   void CommitAllBut(const PropertyPage* changer);
   void RefillAllBut(const PropertyPage* changer);
 

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QScrollBar>
 #include <QLabel>
+#include <QScreen>
 #include <fstream>
 
 #include "app/dialog_units.h"
@@ -129,6 +130,37 @@ TEST_F(SetDlgTest, TheRoadBoxListsEveryRoadMainLineFirstAndSelectingOneMakesItCu
   ChooseRoad(2);
   EXPECT_EQ(session.CurrentRoad(), 2);
   EXPECT_EQ(session.CurrentRoadName(), "A");
+}
+
+// Where each progress window was when it appeared.
+class ProgressPlaces : public QObject {
+ public:
+  ProgressPlaces() { qApp->installEventFilter(this); }
+  ~ProgressPlaces() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show)
+      if (auto* window = qobject_cast<ProgressWnd*>(watched)) places.push_back(window->pos());
+    return false;
+  }
+  std::vector<QPoint> places;
+};
+
+TEST_F(SetDlgTest, TheProgressWindowAppearsAtTheTopLeftOfThePageWhereTheSheetThenShows) {
+  ProgressPlaces progress;
+  Open(kThreeRoads);
+  // At start-up the sheet is placed, not yet laid out: the window appears at its top left.
+  ASSERT_EQ(progress.places.size(), 1u);
+  const QPoint page = Settings().mapToGlobal(QPoint(0, 0));
+  EXPECT_TRUE(sheet->geometry().contains(progress.places[0]));
+  EXPECT_LE((progress.places[0] - page).manhattanLength(), 40);
+  const QRect screen = sheet->screen()->availableGeometry();
+  EXPECT_LE((sheet->geometry().center() - screen.center()).manhattanLength(), 8);
+
+  sheet->move(sheet->pos() + QPoint(40, 30));
+  files.answers.push_back(database);
+  Click("importButton");
+  ASSERT_EQ(progress.places.size(), 2u);
+  EXPECT_EQ(progress.places[1], Settings().mapToGlobal(QPoint(0, 0)));
 }
 
 TEST_F(SetDlgTest, FiftyRoadsDropAListOfTheBoxsHeightBelowItWithAScrollBar) {
