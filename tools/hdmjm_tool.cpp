@@ -1,5 +1,6 @@
 // hdmjm-tool: writes a sample project, dumps a scheme database as JSON, or loads and saves every
-// road of a scheme as confirming the main sheet without edits does. Messages go to stderr.
+// road of a scheme as confirming the main sheet without edits does. What a person should read
+// goes to stderr; the database layer's trace lines join it only with --verbose.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -24,7 +25,8 @@ using Json = nlohmann::ordered_json;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr char kUsage[] = "usage: hdmjm-tool sample DIR | dump DB | resave DB";
+constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr std::string_view kVerboseFlag = "--verbose";
 
 // Passes messages on and counts them, so a road whose loading said anything can be told apart.
 class CountingMessages : public UserMessages {
@@ -199,13 +201,18 @@ int Sample(const std::string& dir, const Services& services) {
 
 int main(int argc, char** argv) {
   using namespace hdmjm::tool;
-  const hdmjm::Services services = hdmjm::DefaultServices();
-  if (argc != 3) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const bool verbose = !args.empty() && args.front() == kVerboseFlag;
+  if (verbose) args.erase(args.begin());
+  hdmjm::SilentTrace silent;
+  hdmjm::Services services = hdmjm::DefaultServices();
+  if (!verbose) services.trace = &silent;
+  if (args.size() != 2) {
     std::cerr << kUsage << '\n';
     return kExitUsage;
   }
-  const std::string command = argv[1];
-  const std::string argument = argv[2];
+  const std::string& command = args[0];
+  const std::string& argument = args[1];
   if (command == "sample") return Sample(argument, services);
   if (command == "dump") return Dump(argument, services);
   if (command == "resave") return Resave(argument, services);

@@ -14,7 +14,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] = "usage: hdmjm-tool sample DIR | dump DB | resave DB";
+constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
 
 struct ToolRun {
   int exitCode = -1;
@@ -193,9 +193,27 @@ TEST_F(ToolTest, DumpOfAFileThatIsNotASchemeDatabaseExitsWithOne) {
   EXPECT_EQ(Tool({"resave", scratch_.File("text.mdb")}).exitCode, 1);
 }
 
+TEST_F(ToolTest, TraceLinesReachStderrOnlyWithVerboseAndNeverNameSourcesOrOtherProducts) {
+  std::ofstream(scratch_.File("text.mdb")) << "not a database\n";
+  const ToolRun quiet = Tool({"dump", scratch_.File("text.mdb")});
+  EXPECT_EQ(quiet.exitCode, 1);
+  EXPECT_EQ(Lines(quiet.err), std::vector<std::string>{"连接数据库失败!"});
+
+  const ToolRun verbose = Tool({"--verbose", "dump", scratch_.File("text.mdb")});
+  EXPECT_EQ(verbose.exitCode, 1);
+  EXPECT_TRUE(HasLine(verbose.err, "连接数据库失败!")) << verbose.err;
+  const auto lines = Lines(verbose.err);
+  EXPECT_GT(lines.size(), 1u) << verbose.err;
+  for (const std::string& line : lines) {
+    for (const char* word : {".cpp", ".h(", ":(", "Jet", "OLEDB", "Microsoft", "Access"})
+      EXPECT_EQ(line.find(word), std::string::npos) << word << " in: " << line;
+  }
+}
+
 TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"dump"}, {"list", "x.mdb"}, {"dump", "x.mdb", "y.mdb"}}) {
+           {}, {"dump"}, {"list", "x.mdb"}, {"dump", "x.mdb", "y.mdb"}, {"--verbose"},
+           {"dump", "--verbose", "x.mdb"}}) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.exitCode, 2) << args.size();
     EXPECT_EQ(Lines(run.err), std::vector<std::string>{kUsage}) << args.size();
