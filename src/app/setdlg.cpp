@@ -68,8 +68,6 @@ constexpr SegmentEnd kSegmentEnds[] = {
     {"天沟", kRight, {"分段起里程", kStart}, {"分段终里程", kEnd}},
 };
 
-constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All Files(*.*)|*.*||";
-
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 // The road box: its list drops below it, `listHeight` pixels at most, and scrolls. Some styles

@@ -15,6 +15,9 @@ class QPushButton;
 
 namespace hdmjm {
 
+// The filter of the open-file dialog of "从数据库导入数据...".
+inline constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All Files(*.*)|*.*||";
+
 class SetDlg : public PropertyPage {
   Q_OBJECT
 
