@@ -100,8 +100,8 @@ PastedRows ParsePastedText(std::string_view text) {
 }
 
 std::string QuoteCopiedField(std::string_view text) {
-  const bool plain = text.find_first_of("\t\n\r") == std::string_view::npos &&
-                     Trim(text).substr(0, 1) != "\"";
+  const bool plain =
+      text.find_first_of("\t\n\r") == std::string_view::npos && Trim(text).substr(0, 1) != "\"";
   if (plain) return std::string(text);
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);

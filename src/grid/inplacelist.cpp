@@ -38,7 +38,8 @@ InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool
   QStyleOptionComboBox option;
   initStyleOption(&option);
   const int boxWidth =
-      style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, rect.height()), this)
+      style()
+          ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, rect.height()), this)
           .width();
   QRect area = rect;
   area.setWidth(std::max({rect.width(), listWidth, boxWidth}));

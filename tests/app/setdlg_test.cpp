@@ -6,9 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QScrollBar>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollBar>
 #include <fstream>
 
 #include "app/dialog_units.h"

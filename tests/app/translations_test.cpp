@@ -41,7 +41,8 @@ TEST_F(ChineseTranslations, StandardButtonsAndTheOpenFileDialogSpeakChinese) {
   ASSERT_NE(fileTypeLabel, nullptr);
   EXPECT_FALSE(fileTypeLabel->text().contains(QStringLiteral("Files of type")))
       << fileTypeLabel->text().toStdString();
-  EXPECT_TRUE(dialog.labelText(QFileDialog::Accept).startsWith(QStringLiteral("打开")));  // "打开(&O)"
+  EXPECT_TRUE(
+      dialog.labelText(QFileDialog::Accept).startsWith(QStringLiteral("打开")));  // "打开(&O)"
 }
 
 }  // namespace

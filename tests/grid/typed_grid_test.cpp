@@ -173,8 +173,8 @@ TEST_F(TypedGrid, AClosedListShowsTheWholeTextWhereTheColumnHoldsIt) {
   QStyleOptionComboBox option;
   option.initFrom(list);
   option.editable = false;
-  const QRect field =
-      list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+  const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, list);
   EXPECT_GE(field.width(), textWidth);
   EXPECT_EQ(list->x(), grid.GetCellRect(1, 4).x());
 }

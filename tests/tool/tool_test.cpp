@@ -211,9 +211,13 @@ TEST_F(ToolTest, TraceLinesReachStderrOnlyWithVerboseAndNeverNameSourcesOrOtherP
 }
 
 TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"dump"}, {"list", "x.mdb"}, {"dump", "x.mdb", "y.mdb"}, {"--verbose"},
-           {"dump", "--verbose", "x.mdb"}}) {
+  const std::vector<std::vector<std::string>> wrong = {{},
+                                                       {"dump"},
+                                                       {"list", "x.mdb"},
+                                                       {"dump", "x.mdb", "y.mdb"},
+                                                       {"--verbose"},
+                                                       {"dump", "--verbose", "x.mdb"}};
+  for (const auto& args : wrong) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.exitCode, 2) << args.size();
     EXPECT_EQ(Lines(run.err), std::vector<std::string>{kUsage}) << args.size();

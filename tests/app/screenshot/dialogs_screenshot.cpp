@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
                              .arg(area.height())
                              .arg(std::max(0, area.x()))
                              .arg(std::max(0, area.y()));
-    result = QProcess::execute(QStringLiteral("import"),
-                               {QStringLiteral("-window"), QStringLiteral("root"),
-                                QStringLiteral("-crop"), crop, output});
+    result = QProcess::execute(
+        QStringLiteral("import"),
+        {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, output});
     std::fprintf(stderr, "%s %s\n", result == 0 ? "saved" : "could not save", qPrintable(output));
     dialog->close();
   });
