@@ -11,7 +11,7 @@
 #include <QScrollBar>
 #include <fstream>
 
-#include "app/dialog_units.h"
+#include "pages/dialog_units.h"
 #include "app/sheets.h"
 #include "app_fixture.h"
 #include "store/project_paths.h"
