@@ -28,6 +28,68 @@ FieldValue EmptyField(const DataColumn& column) {
 
 }  // namespace
 
+void ApplyCellTemplate(CGridCtrl& grid, int row) {
+  GridItem item;
+  item.mask = GridItem::kText | GridItem::kFormat;
+  item.format = kCellFormat;
+  item.row = row;
+  for (int col = 0; col < grid.GetColumnCount(); ++col) {
+    item.col = col;
+    grid.SetItem(item);
+  }
+}
+
+void RenumberRows(CGridCtrl& grid, int fromRow) {
+  for (int row = std::max(fromRow, 1); row < grid.GetRowCount(); ++row)
+    grid.SetItemText(row, 0, QString::number(row));
+}
+
+void LayOutGrid(CGridCtrl& grid, int tableRows, int columns, bool appendRowReadOnly) {
+  grid.SetRowCount(0);  // a refill starts from fresh cells
+  grid.SetRowCount(tableRows + 2);
+  grid.SetFixedRowCount(1);
+  grid.SetColumnCount(columns);
+  grid.SetFixedColumnCount(1);
+  grid.SetTextBkColor(QColor::fromRgb(kCellColor));
+  grid.SetFixedBkColor(QColor::fromRgb(kFixedCellColor));
+  for (int row = 0; row < tableRows + 2; ++row) ApplyCellTemplate(grid, row);
+  if (appendRowReadOnly)
+    for (int col = 0; col < columns; ++col)
+      grid.SetItemState(tableRows + 1, col, GridCell::kReadOnly);
+}
+
+int InsertGridRow(CGridCtrl& grid, InsertFocus focus) {
+  const CellId at = grid.GetFocusCell();
+  if (at.row < 1 || grid.GetColumnCount() < 2) return -1;
+  const int row = grid.InsertRow(QStringLiteral("NEW"), at.row);
+  if (row < 0) return -1;
+  ApplyCellTemplate(grid, row);
+  RenumberRows(grid, row);
+  for (int r = 1; r < grid.GetRowCount(); ++r) grid.SetRowHeight(r, kRowHeight);
+  if (grid.GetRowCount() > 3) {
+    // Directly above the append row the new row repeats the row above it, else the row it
+    // displaced.
+    const int source = row == grid.GetRowCount() - 2 ? row - 1 : row + 1;
+    for (int col = 1; col < grid.GetColumnCount(); ++col)
+      grid.SetItemText(row, col, grid.GetItemText(source, col));
+  }
+  grid.SetFocusCell(row, focus == InsertFocus::KeepColumn ? at.col : 1);
+  grid.ResetScrollBars();
+  grid.viewport()->update();
+  return row;
+}
+
+int DeleteGridRow(CGridCtrl& grid) {
+  const int row = grid.GetFocusCell().row;
+  if (row < 1 || row >= grid.GetRowCount() - 1) return -1;
+  grid.DeleteRow(row);
+  RenumberRows(grid, row);
+  grid.SetFocusCell(row, 1);
+  grid.ResetScrollBars();
+  grid.viewport()->update();
+  return row;
+}
+
 TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, UserMessages& messages,
                            QObject* parent)
     : TableBinding(desc, side, grid, messages, FindTable(desc.table), parent) {}
@@ -70,35 +132,10 @@ bool TableBinding::IsResolved() const {
   return true;
 }
 
-void TableBinding::ApplyTemplate(int row) {
-  GridItem item;
-  item.mask = GridItem::kText | GridItem::kFormat;
-  item.format = kCellFormat;
-  item.row = row;
-  for (int col = 0; col < grid_.GetColumnCount(); ++col) {
-    item.col = col;
-    grid_.SetItem(item);
-  }
-}
-
-void TableBinding::Renumber(int fromRow) {
-  for (int row = std::max(fromRow, 1); row < grid_.GetRowCount(); ++row)
-    grid_.SetItemText(row, 0, QString::number(row));
-}
-
 void TableBinding::Fill(const RoadSectionStore* record) {
   const int rows = table_ && record ? table_->RowCount(*record, side_) : 0;
   const int cols = static_cast<int>(desc_.columns.size()) + 1;
-  grid_.SetRowCount(0);  // a refill starts from fresh cells
-  grid_.SetRowCount(rows + 2);
-  grid_.SetFixedRowCount(1);
-  grid_.SetColumnCount(cols);
-  grid_.SetFixedColumnCount(1);
-  grid_.SetTextBkColor(QColor::fromRgb(kCellColor));
-  grid_.SetFixedBkColor(QColor::fromRgb(kFixedCellColor));
-  for (int row = 0; row < rows + 2; ++row) ApplyTemplate(row);
-  if (desc_.appendRowReadOnly)
-    for (int col = 0; col < cols; ++col) grid_.SetItemState(rows + 1, col, GridCell::kReadOnly);
+  LayOutGrid(grid_, rows, cols, desc_.appendRowReadOnly);
 
   grid_.SetItemText(0, 0, ToQt(desc_.numberHeader));
   for (int col = 1; col < cols; ++col)
@@ -121,7 +158,7 @@ void TableBinding::Fill(const RoadSectionStore* record) {
       }
     }
   }
-  Renumber(1);
+  RenumberRows(grid_, 1);
   ApplySizes();
   grid_.ResetScrollBars();
   grid_.SetFocusCell(1, 1);
@@ -149,36 +186,9 @@ void TableBinding::ApplySizes() {
   }
 }
 
-void TableBinding::InsertRow() {
-  const CellId focus = grid_.GetFocusCell();
-  if (focus.row < 1 || grid_.GetColumnCount() < 2) return;
-  const int row = grid_.InsertRow(QStringLiteral("NEW"), focus.row);
-  if (row < 0) return;
-  ApplyTemplate(row);
-  Renumber(row);
-  for (int r = 1; r < grid_.GetRowCount(); ++r) grid_.SetRowHeight(r, kRowHeight);
-  if (grid_.GetRowCount() > 3) {
-    // Directly above the append row the new row repeats the row above it, else the row it
-    // displaced.
-    const int source = row == grid_.GetRowCount() - 2 ? row - 1 : row + 1;
-    for (int col = 1; col < grid_.GetColumnCount(); ++col)
-      grid_.SetItemText(row, col, grid_.GetItemText(source, col));
-  }
-  const int col = desc_.insertFocus == InsertFocus::KeepColumn ? focus.col : 1;
-  grid_.SetFocusCell(row, col);
-  grid_.ResetScrollBars();
-  grid_.viewport()->update();
-}
+void TableBinding::InsertRow() { InsertGridRow(grid_, desc_.insertFocus); }
 
-void TableBinding::DeleteRow() {
-  const int row = grid_.GetFocusCell().row;
-  if (row < 1 || row >= grid_.GetRowCount() - 1) return;
-  grid_.DeleteRow(row);
-  Renumber(row);
-  grid_.SetFocusCell(row, 1);
-  grid_.ResetScrollBars();
-  grid_.viewport()->update();
-}
+void TableBinding::DeleteRow() { DeleteGridRow(grid_); }
 
 std::vector<FieldValue> TableBinding::ConvertRow(int gridRow, Side side) const {
   std::vector<FieldValue> values;

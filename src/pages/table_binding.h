@@ -63,6 +63,21 @@ struct GridDesc {
   std::string_view deleteCaption = "删除一行";
 };
 
+// The grid steps of every table grid, also for grids that show no catalogue table (the slope
+// pages' segment and level grids).
+// Every cell of `row` from the cell template: empty text, kCellFormat; the state is kept.
+void ApplyCellTemplate(CGridCtrl& grid, int row);
+// Column 0 of rows `fromRow` (at least 1) to the last: the row's index.
+void RenumberRows(CGridCtrl& grid, int fromRow);
+// The empty layout for `tableRows` rows and `columns` columns: fresh cells from the template, one
+// fixed row and column, the two colours and, when asked, a read-only append row.
+void LayOutGrid(CGridCtrl& grid, int tableRows, int columns, bool appendRowReadOnly);
+// Inserts a copy of the focus row above it (on the append row: a copy of the row above it; on an
+// empty table: a blank row) and gives it the focus. The new row, or -1 without a focus row.
+int InsertGridRow(CGridCtrl& grid, InsertFocus focus = InsertFocus::FirstColumn);
+// Deletes the focus row and renumbers; the deleted row, or -1 on the append row or without focus.
+int DeleteGridRow(CGridCtrl& grid);
+
 class TableBinding : public QObject {
   Q_OBJECT
 
@@ -116,8 +131,6 @@ class TableBinding : public QObject {
 
  private:
   void SetUpColumns();
-  void ApplyTemplate(int row);
-  void Renumber(int fromRow);
   void ApplySizes();
 
   const GridDesc& desc_;
