@@ -5,6 +5,7 @@
 #include "pages/page_descriptors.h"
 #include "pages/page_spec.h"
 #include "pages/ysxsdlg.h"
+#include "slopes/slope_page.h"
 
 namespace hdmjm {
 namespace {
@@ -36,8 +37,8 @@ constexpr PageSpec kLeftSheet[] = {
     TablePageSpec("lujbtwk", "左用地加宽", kLeave, lujbtwk),
     TablePageSpec("HDMNCK", "左地面线内插宽", kLeave, HDMNCK),
     TablePageSpec("CZLMHD", "左路面厚度", kLeave, CZLMHD),
-    {"CHdmZLDBP", "左路堤边坡", kLeave, kTodo},
-    {"CHdmZLQBP", "左路堑边坡", kLeave, kTodo},
+    {"CHdmZLDBP", "左路堤边坡", kLeave, &CreateSlopePage<SlopePage::LeftEmbankment>},
+    {"CHdmZLQBP", "左路堑边坡", kLeave, &CreateSlopePage<SlopePage::LeftCut>},
     {"CZLQSG", "左侧沟", kLeave, kTodo},
     {"CZLDSG", "左路堤水沟", kLeave, kTodo},
     TablePageSpec("HDMLeftGouPD", "左沟底坡", kOkOnly, HDMLeftGouPD),
@@ -56,8 +57,8 @@ constexpr PageSpec kRightSheet[] = {
     TablePageSpec("CYLMH", "右路面厚度", kLeave, CYLMH),
     TablePageSpec("HDMNCKR", "右地面线内插宽", kLeave, HDMNCKR),
     TablePageSpec("CYHTHD", "右清表土厚度", kLeave, CYHTHD),
-    {"CHdmYLDBP", "右路堤边坡", kLeave, kTodo},
-    {"CHdmYLQBP", "右路堑边坡", kLeave, kTodo},
+    {"CHdmYLDBP", "右路堤边坡", kLeave, &CreateSlopePage<SlopePage::RightEmbankment>},
+    {"CHdmYLQBP", "右路堑边坡", kLeave, &CreateSlopePage<SlopePage::RightCut>},
     {"CYLQSG", "右侧沟", kLeave, kTodo},
     {"CYLDSG", "右路堤水沟", kLeave, kTodo},
     TablePageSpec("HDMRightGouPD", "右沟底坡", kOkOnly, HDMRightGouPD),

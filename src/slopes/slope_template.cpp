@@ -11,21 +11,6 @@
 namespace hdmjm {
 namespace {
 
-constexpr std::string_view kTooManyLevels = "每个分段最多30级边坡!";
-
-constexpr SlopeTemplateNames kLeftEmbankmentNames{
-    "左路堤边坡模版", "左路堤边坡模版", "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
-    "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
-constexpr SlopeTemplateNames kRightEmbankmentNames{
-    "右路堤边坡模版基线", "右路堤边坡模版", "路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
-    "右路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
-constexpr SlopeTemplateNames kLeftCutNames{"左路堑边坡模版基线", "左路堑边坡模版基线",
-                                           "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
-                                           "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", false};
-constexpr SlopeTemplateNames kRightCutNames{"右路堑边坡模版", "右路堑边坡模版",
-                                            "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
-                                            "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true};
-
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -74,20 +59,6 @@ std::string FileMessage(const std::filesystem::path& path, const std::string& wh
 }
 
 }  // namespace
-
-const SlopeTemplateNames& TemplateNames(SlopePage page) {
-  switch (page) {
-    case SlopePage::LeftEmbankment:
-      return kLeftEmbankmentNames;
-    case SlopePage::RightEmbankment:
-      return kRightEmbankmentNames;
-    case SlopePage::LeftCut:
-      return kLeftCutNames;
-    case SlopePage::RightCut:
-      break;
-  }
-  return kRightCutNames;
-}
 
 std::string ProposedTemplatePath(const ProjectPaths& paths, std::string_view stem,
                                  double endStation) {

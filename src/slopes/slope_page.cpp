@@ -1,0 +1,334 @@
+#include "slopes/slope_page.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "grid/typedgridctrl.h"
+#include "pages/dialog_units.h"
+#include "pages/table_binding.h"
+#include "pages/table_page.h"
+#include "slopes/preview_box.h"
+#include "slopes/slope_template.h"
+#include "store/field_text.h"
+
+namespace hdmjm {
+namespace {
+
+constexpr int kSegmentWidths[] = {40, 100};
+constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
+constexpr std::string_view kSegmentHeadings[] = {"序号", "分段终里程"};
+constexpr std::string_view kLevelHeadings[] = {"序号", "边坡系数", "限制高(m)", "平台宽(m)",
+                                               "平台坡(%)"};
+constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里程: %2 的边坡参数";
+
+struct ButtonSpec {
+  SlopeEditorPage::Button button;
+  std::string_view caption;  // empty: the page's copy caption
+  const char* name;
+  void (SlopeEditorPage::*action)();
+};
+
+constexpr ButtonSpec kSegmentButtons[] = {
+    {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment},
+    {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment},
+    {SlopeEditorPage::kCopy, "", "copy", &SlopeEditorPage::CopyToOtherSide},
+    {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels},
+};
+constexpr ButtonSpec kLevelButtons[] = {
+    {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel},
+    {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel},
+    {SlopeEditorPage::kStoreLevels, "录入参数", "storeLevels", &SlopeEditorPage::StoreLevels},
+    {SlopeEditorPage::kRefresh, "刷新视图", "refresh", &SlopeEditorPage::Refresh},
+    {SlopeEditorPage::kImportTemplate, "导入模板", "importTemplate",
+     &SlopeEditorPage::ImportTemplate},
+    {SlopeEditorPage::kSaveTemplate, "存为模板", "saveTemplate", &SlopeEditorPage::SaveTemplate},
+};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+void SetSizes(CGridCtrl& grid, std::span<const int> widths) {
+  for (int col = 0; col < static_cast<int>(widths.size()); ++col)
+    grid.SetColumnWidth(col, widths[col]);
+  for (int row = 0; row < grid.GetRowCount(); ++row) grid.SetRowHeight(row, kRowHeight);
+  grid.ResetScrollBars();
+}
+
+void SetHeadings(CGridCtrl& grid, std::span<const std::string_view> headings) {
+  for (int col = 0; col < static_cast<int>(headings.size()); ++col)
+    grid.SetItemText(0, col, ToQString(headings[col]));
+}
+
+QLabel* Note(std::string_view text, QWidget* parent) {
+  auto* note = new QLabel(ToQString(text), parent);
+  note->setWordWrap(true);
+  return note;
+}
+
+}  // namespace
+
+SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& caption,
+                                 bool hasLeaveHandler, const SlopePageRow& row)
+    : PropertyPage(context, caption, hasLeaveHandler), row_(row) {
+  const DialogUnits units(font());
+  setMinimumSize(units.Size(307, 172));
+
+  auto* body = new QVBoxLayout(this);
+  title_ = new QLabel(this);
+  title_->setObjectName(QStringLiteral("title"));
+  body->addWidget(title_);
+
+  const auto addButtons = [this](std::span<const ButtonSpec> specs, QWidget* parent) {
+    auto* line = new QHBoxLayout;
+    for (const ButtonSpec& spec : specs) {
+      auto* button = new QPushButton(
+          ToQString(spec.caption.empty() ? row_.copyCaption : spec.caption), parent);
+      button->setObjectName(QString::fromLatin1(spec.name));
+      button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
+      // The buttons act on the grids' focus cells, which stay while a button holds the focus.
+      connect(button, &QPushButton::clicked, this, spec.action);
+      buttons_[spec.button] = button;
+      line->addWidget(button);
+    }
+    line->addStretch(1);
+    return line;
+  };
+
+  auto* top = new QHBoxLayout;
+  auto* segmentGroup = new QGroupBox(QStringLiteral("分段里程"), this);
+  auto* segmentLayout = new QVBoxLayout(segmentGroup);
+  auto* segments = new CTypedGridCtrl(segmentGroup);
+  segments->SetProjectContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
+  segments_ = segments;
+  segments_->setObjectName(QStringLiteral("segmentGrid"));
+  segments_->setMinimumSize(160, 120);
+  segmentLayout->addWidget(segments_, 1);
+  segmentLayout->addLayout(addButtons(kSegmentButtons, segmentGroup));
+  top->addWidget(segmentGroup, 2);
+  preview_ = new PreviewBox(this);
+  preview_->setObjectName(QStringLiteral("preview"));
+  preview_->setMinimumSize(200, 120);
+  preview_->SetSource([this](int width, int height) -> std::optional<PreviewDrawing> {
+    const auto segment = PreviewSegment();
+    if (!segment) return std::nullopt;
+    return SlopePreview(*segment, row_.page, width, height);
+  });
+  top->addWidget(preview_, 3);
+  body->addLayout(top, 2);
+
+  auto* levelGroup = new QGroupBox(QStringLiteral("各分段对应边坡参数"), this);
+  auto* levelLayout = new QVBoxLayout(levelGroup);
+  caption_ = new QLabel(levelGroup);
+  caption_->setObjectName(QStringLiteral("levelCaption"));
+  levelLayout->addWidget(caption_);
+  levels_ = new CGridCtrl(levelGroup);
+  levels_->setObjectName(QStringLiteral("levelGrid"));
+  levels_->setMinimumSize(330, 120);
+  levelLayout->addWidget(levels_, 1);
+  levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
+  body->addWidget(levelGroup, 3);
+
+  body->addWidget(Note(row_.cut ? kCutNote : kEmbankmentNote, this));
+  if (row_.cut) body->addWidget(Note(kCutArcNote, this));
+}
+
+SlopeTable* SlopeEditorPage::Table(Side side) const {
+  RoadSectionStore* record = FilledRecord();
+  return record ? &(record->*row_.table)[side] : nullptr;
+}
+
+void SlopeEditorPage::Fill(RoadSectionStore* record) {
+  const SlopeTable* table = record ? &(record->*row_.table)[row_.side] : nullptr;
+  const int count = table ? std::clamp(table->count, 0, kMaxSlopeSegments) : 0;
+  LayOutGrid(*segments_, count, 2, true);
+  SetHeadings(*segments_, kSegmentHeadings);
+  for (int i = 0; i < count; ++i)
+    segments_->SetItemText(i + 1, 1, Text(FormatCellNumber(table->rows[i].endStation)));
+  RenumberRows(*segments_, 1);
+  SetSizes(*segments_, kSegmentWidths);
+  segments_->SetFocusCell(1, 1);
+
+  current_ = 0;
+  previewFlag_ = false;
+  FillLevels(table ? table->rows[0] : SlopeSegment{});
+  segments_->viewport()->update();
+  title_->setText(ToQString(kHeadingFormat).arg(Text(Session().CurrentRoadName())));
+}
+
+void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
+  const int count = std::clamp(segment.levelCount, 0, kMaxSlopeLevels);
+  LayOutGrid(*levels_, count, 5, true);
+  SetHeadings(*levels_, kLevelHeadings);
+  for (int i = 0; i < count; ++i) {
+    const SlopeLevel& level = segment.levels[i];
+    int col = 1;
+    for (double value : {level.ratio, level.maxHeight, level.bermWidth, level.bermSlope})
+      levels_->SetItemText(i + 1, col++, Text(FormatFixed(value, 2)));
+  }
+  RenumberRows(*levels_, 1);
+  SetSizes(*levels_, kLevelWidths);
+  if (row_.wrapLevelHeadings) {
+    GridItem heading;
+    heading.mask = GridItem::kFormat;
+    heading.format = kWrappingHeaderFormat;
+    for (heading.col = 0; heading.col < 2; ++heading.col) levels_->SetItem(heading);
+    levels_->SetFocusCell(1, 1);
+  }
+  levels_->viewport()->update();
+}
+
+double SlopeEditorPage::StationOfRow(int row) const {
+  return DecimalValue(segments_->GetItemText(row, 1).toStdString());
+}
+
+void SlopeEditorPage::WriteBack(RoadSectionStore& record) {
+  SlopeTable& table = (record.*row_.table)[row_.side];
+  const int count = std::min(segments_->GetRowCount() - 2, kMaxSlopeSegments);
+  if (count < 0) return;
+  for (int row = 1; row <= count; ++row) table.rows[row - 1].endStation = StationOfRow(row);
+  table.count = count;
+}
+
+void SlopeEditorPage::InsertSegment() {
+  SlopeTable* table = OwnTable();
+  if (!table || segments_->GetFocusCell().row < 1) return;
+  const int oldCount = segments_->GetRowCount() - 2;
+  if (oldCount >= kMaxSlopeSegments) {
+    Context().messages.Show(std::string(kTooManySegments));
+    return;
+  }
+  const int row = InsertGridRow(*segments_);
+  if (row < 0) return;
+  // The table's slots follow the grid: the new segment is a copy of the one it displaced, or at
+  // the end a copy of the last one (an empty segment on an empty table), as the grid's row is.
+  const int k = row - 1;
+  auto& rows = table->rows;
+  if (k < oldCount)
+    std::copy_backward(rows.begin() + k, rows.begin() + oldCount, rows.begin() + oldCount + 1);
+  else
+    rows[k] = k > 0 ? rows[k - 1] : SlopeSegment{};
+  table->count = oldCount + 1;
+}
+
+void SlopeEditorPage::DeleteSegment() {
+  SlopeTable* table = OwnTable();
+  if (!table) return;
+  const int oldCount = segments_->GetRowCount() - 2;
+  const int row = DeleteGridRow(*segments_);
+  if (row < 0) return;
+  auto& rows = table->rows;
+  std::copy(rows.begin() + row, rows.begin() + oldCount, rows.begin() + row - 1);
+  table->count = oldCount - 1;
+}
+
+void SlopeEditorPage::CopyToOtherSide() {
+  RoadSectionStore* record = FilledRecord();
+  if (!record) return;
+  WriteBack(*record);
+  const SlopeTable& own = (record->*row_.table)[row_.side];
+  SlopeTable& other = (record->*row_.table)[row_.side == kLeft ? kRight : kLeft];
+  std::copy_n(own.rows.begin(), own.count, other.rows.begin());
+  other.count = own.count;
+}
+
+SlopeSegment* SlopeEditorPage::FocusSegment() {
+  SlopeTable* table = OwnTable();
+  const int row = segments_->GetFocusCell().row;
+  if (!table || row < 1) return nullptr;
+  // The append row of a full table names no slot.
+  if (row > kMaxSlopeSegments) {
+    Context().messages.Show(std::string(kTooManySegments));
+    return nullptr;
+  }
+  SlopeSegment& segment = table->rows[row - 1];
+  segment.endStation = StationOfRow(row);
+  return &segment;
+}
+
+void SlopeEditorPage::ShowLevels() {
+  const int row = segments_->GetFocusCell().row;
+  const bool noStation = row >= 1 && segments_->GetItemText(row, 1).isEmpty();
+  SlopeSegment* segment = FocusSegment();
+  if (!segment) return;
+  if (noStation) {
+    Context().messages.Show(std::string(kNoEndStation));
+    segment->levelCount = 0;
+  }
+  current_ = row - 1;
+  caption_->setText(ToQString(kLevelCaption)
+                        .arg(row)
+                        .arg(Text(FormatFixed(segment->endStation, row_.captionDecimals))));
+  FillLevels(*segment);
+}
+
+void SlopeEditorPage::InsertLevel() {
+  if (levels_->GetFocusCell().row < 1) return;
+  if (levels_->GetRowCount() - 2 >= kMaxSlopeLevels) {
+    Context().messages.Show(std::string(kTooManyLevels));
+    return;
+  }
+  InsertGridRow(*levels_);
+}
+
+void SlopeEditorPage::DeleteLevel() { DeleteGridRow(*levels_); }
+
+std::vector<SlopeLevel> SlopeEditorPage::GridLevels() const {
+  const int count = std::clamp(levels_->GetRowCount() - 2, 0, kMaxSlopeLevels);
+  std::vector<SlopeLevel> levels(count);
+  const auto cell = [this](int row, int col) {
+    return DecimalValue(levels_->GetItemText(row, col).toStdString());
+  };
+  for (int i = 0; i < count; ++i)
+    levels[i] = {cell(i + 1, 1), cell(i + 1, 2), cell(i + 1, 3), cell(i + 1, 4)};
+  return levels;
+}
+
+void SlopeEditorPage::StoreLevels() {
+  if (SlopeSegment* segment = FocusSegment()) hdmjm::StoreLevels(*segment, GridLevels());
+}
+
+void SlopeEditorPage::Refresh() {
+  previewFlag_ = true;
+  update();
+  preview_->update();
+}
+
+std::optional<SlopeSegment> SlopeEditorPage::PreviewSegment() const {
+  if (!previewFlag_) {
+    const SlopeTable* table = OwnTable();
+    if (!table || table->count < 1) return std::nullopt;
+    return table->rows[0];
+  }
+  const int row = segments_->GetFocusCell().row;
+  if (row == segments_->GetRowCount() - 1) return std::nullopt;
+  SlopeSegment segment;
+  segment.endStation = StationOfRow(row);
+  hdmjm::StoreLevels(segment, GridLevels());
+  if (segment.levelCount < 1) return std::nullopt;
+  return segment;
+}
+
+void SlopeEditorPage::SaveTemplate() {
+  // Every page but the left cut one re-reads the project paths before proposing a name; the
+  // template flow knows which.
+  SlopeSegment* segment = FocusSegment();
+  if (!segment) return;
+  current_ = segments_->GetFocusCell().row - 1;
+  const SlopeTemplateContext context{row_.page, Session().InstallRoot(), Session().Paths(),
+                                     Context().files, Context().messages};
+  SaveTemplateFlow(context, *segment, GridLevels());
+}
+
+void SlopeEditorPage::ImportTemplate() {
+  SlopeSegment* segment = FocusSegment();
+  if (!segment) return;
+  current_ = segments_->GetFocusCell().row - 1;
+  const SlopeTemplateContext context{row_.page, Session().InstallRoot(), Session().Paths(),
+                                     Context().files, Context().messages};
+  if (ImportTemplateFlow(context, *segment) == TemplateOutcome::Done) FillLevels(*segment);
+}
+
+}  // namespace hdmjm

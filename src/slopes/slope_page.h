@@ -1,0 +1,116 @@
+// The slope pages CHdmZLDBP, CHdmYLDBP, CHdmZLQBP and CHdmYLQBP: one page class driven by its row
+// of kSlopePageRows. The segment grid holds the end stations of the table's segments, the level
+// grid the levels of one segment; the table changes at once on inserting or deleting a segment,
+// on "边坡参数", "录入参数" and the template buttons, and takes the end stations when the page is
+// left or the sheet is confirmed.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "pages/page_spec.h"
+#include "slopes/preview_geometry.h"
+#include "slopes/slope_page_kind.h"
+
+class QLabel;
+class QPushButton;
+
+namespace hdmjm {
+
+class CGridCtrl;
+class PreviewBox;
+
+inline constexpr std::string_view kEmbankmentNote =
+    "注：请先输入分段终里程，点击“边坡参数”钮，然后输入对应分段的边坡参数，最后勿忘点击“录入参数”"
+    "钮，数据才会有效！";
+inline constexpr std::string_view kCutNote =
+    "注：1.请先输入分段终里程，点击“边坡参数”钮，然后输入对应分段的边坡参数，最后勿忘点击“录入参"
+    "数”钮，数据才会有效！";
+inline constexpr std::string_view kCutArcNote =
+    "2. "
+    "路堑顶若设置弧形边坡，请在最后一级边坡限高列输入半径值，并冠以负号标识，如：-2表示堑顶设置半"
+    "径2米的弧形边坡";
+inline constexpr std::string_view kNoEndStation = "请先输入分段终里程!";
+
+class SlopeEditorPage : public PropertyPage {
+  Q_OBJECT
+
+ public:
+  // The buttons, by what they do.
+  enum Button {
+    kInsertSegment,   // 增加分段
+    kDeleteSegment,   // 删除分段
+    kCopy,            // 复制到右侧 / 复制到左侧
+    kShowLevels,      // 边坡参数
+    kInsertLevel,     // 增加一级
+    kDeleteLevel,     // 删除一级
+    kStoreLevels,     // 录入参数
+    kRefresh,         // 刷新视图
+    kImportTemplate,  // 导入模板
+    kSaveTemplate,    // 存为模板
+    kButtonCount
+  };
+
+  SlopeEditorPage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
+                  const SlopePageRow& row);
+
+  const SlopePageRow& Row() const { return row_; }
+  CGridCtrl& SegmentGrid() const { return *segments_; }
+  CGridCtrl& LevelGrid() const { return *levels_; }
+  QPushButton* ButtonOf(Button button) const { return buttons_[button]; }
+  QLabel* Title() const { return title_; }           // "输入…横断面数据"
+  QLabel* LevelCaption() const { return caption_; }  // set by "边坡参数"
+  PreviewBox* Preview() const { return preview_; }
+  int CurrentSegment() const { return current_; }
+  bool PreviewFromGrids() const { return previewFlag_; }
+  // The segment the preview draws now, if any (the paint's choice of data).
+  std::optional<SlopeSegment> PreviewSegment() const;
+
+  void InsertSegment();
+  void DeleteSegment();
+  void CopyToOtherSide();
+  void ShowLevels();
+  void InsertLevel();
+  void DeleteLevel();
+  void StoreLevels();
+  void Refresh();
+  void ImportTemplate();
+  void SaveTemplate();
+
+ protected:
+  void Fill(RoadSectionStore* record) override;
+  void WriteBack(RoadSectionStore& record) override;
+
+ private:
+  SlopeTable* Table(Side side) const;
+  SlopeTable* OwnTable() const { return Table(row_.side); }
+  void FillLevels(const SlopeSegment& segment);
+  // The segment of the segment grid's focus row, after storing that row's end station into it;
+  // null when there is no focus row or the table has no room for it (the designer is told).
+  SlopeSegment* FocusSegment();
+  // The level grid's rows as levels (at most kMaxSlopeLevels).
+  std::vector<SlopeLevel> GridLevels() const;
+  double StationOfRow(int row) const;
+
+  const SlopePageRow& row_;
+  CGridCtrl* segments_;
+  CGridCtrl* levels_;
+  PreviewBox* preview_;
+  QLabel* title_;
+  QLabel* caption_;
+  QPushButton* buttons_[kButtonCount] = {};
+  int current_ = 0;
+  bool previewFlag_ = false;
+};
+
+// The factory of the page table's rows.
+template <SlopePage page>
+std::unique_ptr<PropertyPage> CreateSlopePage(const PageSpec& spec, const PageContext& context) {
+  auto created = std::make_unique<SlopeEditorPage>(context, ToQString(spec.caption),
+                                                   spec.hasLeaveHandler, SlopePageData(page));
+  created->setObjectName(ToQString(spec.className));
+  return created;
+}
+
+}  // namespace hdmjm
