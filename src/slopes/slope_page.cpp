@@ -153,7 +153,8 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
 
   current_ = 0;
   previewFlag_ = false;
-  FillLevels(table ? table->rows[0] : SlopeSegment{});
+  // An empty table shows no levels, not what its first free slot holds.
+  FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
   segments_->viewport()->update();
   title_->setText(ToQString(kHeadingFormat).arg(Text(Session().CurrentRoadName())));
 }

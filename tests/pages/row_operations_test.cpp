@@ -219,5 +219,32 @@ TEST_F(RowOperations, ABindingConvertsIntoEitherSideAndRunsItsRowCheckOnlyWhenAs
   EXPECT_EQ(Record().pavements[kRight][1].earthShoulder, 0.2);
 }
 
+TEST(GridSteps, WorkOnABareGridWithoutATable) {
+  CGridCtrl grid;
+  LayOutGrid(grid, 2, 3, true);
+  EXPECT_EQ(grid.GetRowCount(), 4);
+  EXPECT_TRUE(grid.GetItemState(3, 2) & GridCell::kReadOnly);
+  EXPECT_EQ(grid.GetItemFormat(1, 1), kCellFormat);
+  for (int row = 1; row <= 2; ++row)
+    for (int col = 1; col < 3; ++col) grid.SetItemText(row, col, QString::number(row * 10 + col));
+  RenumberRows(grid, 0);
+  EXPECT_EQ(grid.GetItemText(3, 0), "3");
+
+  grid.SetFocusCell(3, 2);
+  EXPECT_EQ(InsertGridRow(grid, InsertFocus::KeepColumn), 3);  // the append row: a copy above it
+  EXPECT_EQ(grid.GetItemText(3, 2), "22");
+  EXPECT_EQ(grid.GetItemText(4, 0), "4");
+  EXPECT_EQ(grid.GetFocusCell(), (CellId{3, 2}));
+  grid.SetFocusCell(4, 1);
+  EXPECT_EQ(DeleteGridRow(grid), -1);
+  grid.SetFocusCell(1, 1);
+  EXPECT_EQ(DeleteGridRow(grid), 1);
+  EXPECT_EQ(grid.GetItemText(1, 1), "21");
+  EXPECT_EQ(grid.GetItemText(3, 0), "3");
+  grid.SetFocusCell(-1, -1);
+  EXPECT_EQ(InsertGridRow(grid), -1);
+  EXPECT_EQ(grid.GetRowCount(), 4);
+}
+
 }  // namespace
 }  // namespace hdmjm::test

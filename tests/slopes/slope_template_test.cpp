@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
 
+#include "scripted_chooser.h"
 #include "store/codec.h"
 #include "store/test_support.h"
 
@@ -15,35 +15,7 @@ namespace {
 
 using test::RecordingMessages;
 using test::ScratchDir;
-
-struct Question {
-  bool save;
-  std::string title, initialName, filter;
-};
-
-class ScriptedChooser : public FileChooser {
- public:
-  std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& initial,
-                                            const std::string& filter) override {
-    return Answer(false, title, initial, filter);
-  }
-  std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& initial,
-                                            const std::string& filter) override {
-    return Answer(true, title, initial, filter);
-  }
-  std::deque<std::string> answers;  // none left: the designer cancels
-  std::vector<Question> asked;
-
- private:
-  std::optional<std::string> Answer(bool save, const std::string& title, const std::string& initial,
-                                    const std::string& filter) {
-    asked.push_back({save, title, initial, filter});
-    if (answers.empty()) return std::nullopt;
-    std::string answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-};
+using test::ScriptedChooser;
 
 const std::vector<SlopeLevel> kStandard = {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}, {2, 100, 1, 0}};
 
