@@ -1,0 +1,84 @@
+// Opens road 主线 of a scheme database, shows one slope page on it (the left cut page unless a
+// class name is given), presses "边坡参数" on its first segment and saves a picture of the screen
+// to the file named by the second argument. Run it under an X server:
+//   xvfb-run -a -s "-screen 0 1024x768x24" slope_screenshot SCHEME.mdb docs/slope-page.png
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "pages/page_spec.h"
+#include "slopes/slope_page.h"
+
+using namespace hdmjm;
+
+namespace {
+
+class NoFiles : public FileChooser {
+ public:
+  std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&,
+                                            const std::string&) override {
+    return std::nullopt;
+  }
+};
+
+const PageSpec* FindSpec(std::string_view className) {
+  for (auto pages : {LeftSheetPages(), RightSheetPages()})
+    for (const PageSpec& spec : pages)
+      if (spec.className == className) return &spec;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: slope_screenshot SCHEME.mdb OUTPUT.png [CLASS]\n");
+    return 2;
+  }
+  const std::string database = argv[1];
+  const QString output = QString::fromLocal8Bit(argv[2]);
+  const PageSpec* spec = FindSpec(argc > 3 ? argv[3] : "CHdmZLQBP");
+  if (!spec) {
+    std::fprintf(stderr, "no such slope page\n");
+    return 2;
+  }
+  QFont font("WenQuanYi Zen Hei");
+  font.setPixelSize(13);
+  QApplication::setFont(font);
+
+  StderrMessages messages;
+  SilentTrace trace;
+  NoProgress progress;
+  NoFiles files;
+  SchemeSession session(".");
+  RoadRecordList records;
+  records.push_back(std::make_unique<RoadSectionStore>(Services{&messages, &trace, &progress}));
+  RoadSectionStore& road = *records.back();
+  road.databasePath = database;
+  road.roadName = "主线";
+  if (!road.LoadRoad(database, road.roadName)) return 1;
+  session.ReplaceRoads(std::move(records));
+
+  const PageContext context{session, messages, files, trace};
+  auto page = spec->create(*spec, context);
+  page->setWindowTitle(ToQString(spec->caption));
+  page->resize(760, 560);
+  page->move(0, 0);
+  page->show();
+  page->Initialize();
+  if (auto* slopes = dynamic_cast<SlopeEditorPage*>(page.get())) slopes->ShowLevels();
+
+  QTimer::singleShot(1200, [&] {
+    const QRect area = page->frameGeometry();
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
+                                                                      area.width(), area.height());
+    const bool saved = shot.save(output);
+    std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
+    app.exit(saved ? 0 : 1);
+  });
+  return app.exec();
+}
