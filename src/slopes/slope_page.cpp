@@ -312,24 +312,26 @@ std::optional<SlopeSegment> SlopeEditorPage::PreviewSegment() const {
   return segment;
 }
 
-void SlopeEditorPage::SaveTemplate() {
-  // Every page but the left cut one re-reads the project paths before proposing a name; the
-  // template flow knows which.
+SlopeSegment* SlopeEditorPage::TemplateSegment() {
   SlopeSegment* segment = FocusSegment();
-  if (!segment) return;
-  current_ = segments_->GetFocusCell().row - 1;
-  const SlopeTemplateContext context{row_.page, Session().InstallRoot(), Session().Paths(),
-                                     Context().files, Context().messages};
-  SaveTemplateFlow(context, *segment, GridLevels());
+  if (segment) current_ = segments_->GetFocusCell().row - 1;
+  return segment;
+}
+
+SlopeTemplateContext SlopeEditorPage::TemplateContext() const {
+  return {row_.page, Session().InstallRoot(), Session().Paths(), Context().files,
+          Context().messages};
+}
+
+void SlopeEditorPage::SaveTemplate() {
+  if (SlopeSegment* segment = TemplateSegment())
+    SaveTemplateFlow(TemplateContext(), *segment, GridLevels());
 }
 
 void SlopeEditorPage::ImportTemplate() {
-  SlopeSegment* segment = FocusSegment();
-  if (!segment) return;
-  current_ = segments_->GetFocusCell().row - 1;
-  const SlopeTemplateContext context{row_.page, Session().InstallRoot(), Session().Paths(),
-                                     Context().files, Context().messages};
-  if (ImportTemplateFlow(context, *segment) == TemplateOutcome::Done) FillLevels(*segment);
+  SlopeSegment* segment = TemplateSegment();
+  if (segment && ImportTemplateFlow(TemplateContext(), *segment) == TemplateOutcome::Done)
+    FillLevels(*segment);
 }
 
 }  // namespace hdmjm

@@ -12,6 +12,7 @@
 #include "pages/page_spec.h"
 #include "slopes/preview_geometry.h"
 #include "slopes/slope_page_kind.h"
+#include "slopes/slope_template.h"
 
 class QLabel;
 class QPushButton;
@@ -89,6 +90,10 @@ class SlopeEditorPage : public PropertyPage {
   // The segment of the segment grid's focus row, after storing that row's end station into it;
   // null when there is no focus row or the table has no room for it (the designer is told).
   SlopeSegment* FocusSegment();
+  // The focus row's segment for a template button; it becomes the current segment.
+  SlopeSegment* TemplateSegment();
+  // What the template flows work with: the page's names, the project, the dialogs.
+  SlopeTemplateContext TemplateContext() const;
   // The level grid's rows as levels (at most kMaxSlopeLevels).
   std::vector<SlopeLevel> GridLevels() const;
   double StationOfRow(int row) const;

@@ -41,25 +41,29 @@ inline const PageSpec& SpecOf(std::string_view className) {
 
 class PageTest : public ::testing::Test {
  protected:
-  PageTest() {
+  PageTest() { AddMainLine(session); }
+  // Gives `to` one road, 主线, with an empty record.
+  void AddMainLine(SchemeSession& to) {
     RoadRecordList records;
     records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
     records.back()->roadName = "主线";
-    session.ReplaceRoads(std::move(records));
+    to.ReplaceRoads(std::move(records));
   }
   RoadSectionStore& Record() { return *session.Record(0); }
 
-  // Builds the page of `className`, shows it and fills it from the current road.
-  TablePage& Open(std::string_view className) {
+  // Builds the page of `className` in `with`, shows it and fills it from the current road.
+  template <class Page = TablePage>
+  Page& OpenPage(std::string_view className, const PageContext& with, QSize size = {700, 400}) {
     const PageSpec& spec = SpecOf(className);
-    owned = spec.create(spec, context);
-    auto* page = dynamic_cast<TablePage*>(owned.get());
-    if (!page) throw std::logic_error("not a table page: " + std::string(className));
-    page->resize(700, 400);
+    owned = spec.create(spec, with);
+    auto* page = dynamic_cast<Page*>(owned.get());
+    if (!page) throw std::logic_error("not the expected page: " + std::string(className));
+    page->resize(size);
     page->show();
     page->Initialize();
     return *page;
   }
+  TablePage& Open(std::string_view className) { return OpenPage(className, context); }
 
   // Clicks cell (row, col) of the page's grid: it takes the focus there.
   static void ClickCell(CGridCtrl& grid, int row, int col) {

@@ -56,10 +56,7 @@ fs::path MakeProject(const ScratchDir& dir) {
 class SlopePageTest : public PageTest {
  protected:
   SlopePageTest() {
-    RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
-    records.back()->roadName = "主线";
-    project.ReplaceRoads(std::move(records));
+    AddMainLine(project);
     SlopeTable& left = Road().embankmentSlopes[kLeft];
     left.count = 2;
     left.rows[0] = Segment(100, kStandard);
@@ -75,14 +72,7 @@ class SlopePageTest : public PageTest {
   }
 
   Page& OpenSlope(std::string_view className) {
-    const PageSpec& spec = SpecOf(className);
-    owned = spec.create(spec, slopeContext);
-    auto* page = dynamic_cast<Page*>(owned.get());
-    if (!page) throw std::logic_error("not a slope page: " + std::string(className));
-    page->resize(900, 620);
-    page->show();
-    page->Initialize();
-    return *page;
+    return OpenPage<Page>(className, slopeContext, {900, 620});
   }
   static void Press(Page& page, Page::Button button) { PageTest::Press(page.ButtonOf(button)); }
   static void Focus(CGridCtrl& grid, int row) {

@@ -12,6 +12,7 @@
 #include "grid/inplaceedit.h"
 #include "grid/inplacelist.h"
 #include "grid/typedgridctrl.h"
+#include "screen_shot.h"
 
 using namespace hdmjm;
 
@@ -75,13 +76,6 @@ int main(int argc, char** argv) {
     grid->OnEditCell(4, 3, kMouseTrigger);
     if (auto* list = qobject_cast<InPlaceList*>(grid->InPlaceEditor())) list->showPopup();
   });
-  QTimer::singleShot(1200, [&] {
-    const QRect area = page.frameGeometry().adjusted(0, 0, 20, 20);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                      area.width(), area.height());
-    const bool saved = shot.save(output);
-    std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
-    app.exit(saved ? 0 : 1);
-  });
+  test::SaveScreenLater(page, output, 1200, 20);
   return app.exec();
 }

@@ -3,13 +3,10 @@
 // to the file named by the second argument. Run it under an X server:
 //   xvfb-run -a -s "-screen 0 1024x768x24" slope_screenshot SCHEME.mdb docs/slope-page.png
 #include <QApplication>
-#include <QGuiApplication>
-#include <QPushButton>
-#include <QScreen>
-#include <QTimer>
 #include <cstdio>
 
 #include "pages/page_spec.h"
+#include "screen_shot.h"
 #include "slopes/slope_page.h"
 
 using namespace hdmjm;
@@ -72,13 +69,6 @@ int main(int argc, char** argv) {
   page->Initialize();
   if (auto* slopes = dynamic_cast<SlopeEditorPage*>(page.get())) slopes->ShowLevels();
 
-  QTimer::singleShot(1200, [&] {
-    const QRect area = page->frameGeometry();
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                      area.width(), area.height());
-    const bool saved = shot.save(output);
-    std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(output));
-    app.exit(saved ? 0 : 1);
-  });
+  test::SaveScreenLater(*page, output, 1200);
   return app.exec();
 }
