@@ -1,16 +1,17 @@
 // Recorders for the store's interfaces and a scratch database built from SQL in the test.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "store/records.h"
 #include "store/services.h"
 
 namespace hdmjm::test {
@@ -104,6 +105,15 @@ inline std::vector<std::vector<std::string>> QuerySql(const std::string& path,
   sqlite3_finalize(stmt);
   sqlite3_close(db);
   return rows;
+}
+
+// A slope segment ending at `station` with `levels` in use; its other level slots are zero.
+inline SlopeSegment MakeSlopeSegment(double station, const std::vector<SlopeLevel>& levels) {
+  SlopeSegment segment;
+  segment.endStation = station;
+  segment.levelCount = static_cast<int>(levels.size());
+  std::copy(levels.begin(), levels.end(), segment.levels.begin());
+  return segment;
 }
 
 }  // namespace hdmjm::test
