@@ -12,6 +12,13 @@
 
 namespace hdmjm::test {
 
+// The font of the pictures: one that has the Chinese characters, at a dialog's size.
+inline void UseScreenshotFont() {
+  QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+  font.setPixelSize(13);
+  QApplication::setFont(font);
+}
+
 // After `delayMs`, saves the screen's area under `window` (grown by `margin` to the right and
 // below, for popups reaching past it) to `output`; the application then ends with 0, or 1 when
 // the picture could not be saved.

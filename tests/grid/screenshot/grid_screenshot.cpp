@@ -23,9 +23,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString output = QString::fromLocal8Bit(argv[1]);
-  QFont font("WenQuanYi Zen Hei");
-  font.setPixelSize(13);
-  QApplication::setFont(font);
+  hdmjm::test::UseScreenshotFont();
 
   QWidget page;
   page.setWindowTitle("左清表土厚度");

@@ -43,9 +43,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no such slope page\n");
     return 2;
   }
-  QFont font("WenQuanYi Zen Hei");
-  font.setPixelSize(13);
-  QApplication::setFont(font);
+  hdmjm::test::UseScreenshotFont();
 
   StderrMessages messages;
   SilentTrace trace;
