@@ -541,7 +541,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   if (ctrl && key == Qt::Key_X) return OnEditCut();
   if (key == Qt::Key_Delete) {
     if (editable_ && !core_.IsReadOnly(focus.row, focus.col)) {
-      SetItemText(focus.row, focus.col, QString());
+      ReportChanges([&] { SetItemText(focus.row, focus.col, QString()); });
       SetModified(true);
     }
     return;
@@ -968,7 +968,7 @@ void CGridCtrl::OnEditCopy() {
 void CGridCtrl::OnEditCut() {
   if (!editable_) return;
   OnEditCopy();
-  core_.EmptySelectedCells();
+  ReportChanges([this] { core_.EmptySelectedCells(); });
   viewport()->update();
 }
 
@@ -976,8 +976,27 @@ void CGridCtrl::OnEditPaste() {
   if (!editable_) return;
   const CellId target = core_.PasteTarget();
   if (!core_.IsValid(target) || core_.IsReadOnly(target.row, target.col)) return;
-  core_.PasteText(QGuiApplication::clipboard()->text().toStdString(), target);
+  ReportChanges([&] {
+    core_.PasteText(QGuiApplication::clipboard()->text().toStdString(), target);
+  });
   viewport()->update();
+}
+
+void CGridCtrl::ReportChanges(const std::function<void()>& change) {
+  std::vector<std::string> before;
+  before.reserve(static_cast<size_t>(GetRowCount()) * GetColumnCount());
+  for (int row = 0; row < GetRowCount(); ++row)
+    for (int col = 0; col < GetColumnCount(); ++col) before.push_back(core_.GetItemText(row, col));
+  change();
+  size_t index = 0;
+  for (int row = 0; row < GetRowCount(); ++row) {
+    for (int col = 0; col < GetColumnCount(); ++col, ++index) {
+      const std::string& text = core_.GetItemText(row, col);
+      if (index < before.size() && text == before[index]) continue;
+      OnEndEditCell(row, col, QString::fromStdString(text));
+      emit EditEnd(row, col);
+    }
+  }
 }
 
 void CGridCtrl::OnEditSelectAll() {

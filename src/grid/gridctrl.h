@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 #include "cell_editor.h"
 #include "grid_core.h"
@@ -197,6 +198,9 @@ class CGridCtrl : public QAbstractScrollArea {
   void SetColour(QColor& colour, const QColor& value);
   void Adopt(QWidget* editor, CellEditor* cellEditor);
   EditEndReport EndReport();
+  // Runs `change` (cut, paste, Delete) and then every cell it altered through the end-edit
+  // path, so that the owner hears of it as of a typed text.
+  void ReportChanges(const std::function<void()>& change);
 
   Cells core_{*this};
   QColor textColor_;

@@ -1,19 +1,23 @@
-// CTypedGridCtrl: the grid most pages use. A column whose heading in row 0 names a coded
-// quantity is edited with a drop-down list of its labels; "用地类型" offers the project's
-// land-use type list, which grows with the types the designer enters.
+// CTypedGridCtrl: the grid most pages use. The page tells it, per column, what the column's
+// drop-down offers: a fixed list to choose from (a coded column's labels), or an editable list
+// read afresh for every editing that learns the texts typed into it (the land-use types). Every
+// other column is edited with the edit box.
 #pragma once
 
-#include <filesystem>
+#include <QStringList>
+#include <functional>
+#include <map>
 
 #include "gridctrl.h"
-#include "land_type_list.h"
 
 namespace hdmjm {
 
-inline constexpr char kLandTypeHeading[] = "用地类型";
-// The embankment-ditch columns a "2-路肩沟" row holds no value for: start and end berm width and
-// thickness, start and end weir width and thickness.
-inline constexpr int kShoulderDitchZeroedColumns[] = {4, 5, 8, 9, 11, 12, 15, 16};
+struct ColumnChoices {
+  QStringList items;      // a fixed list: only these can be chosen
+  bool editable = false;  // any text may be typed; `load` gives the items, `learn` hears the text
+  std::function<QStringList()> load;
+  std::function<void(const QString&)> learn;
+};
 
 class CTypedGridCtrl : public CGridCtrl {
   Q_OBJECT
@@ -21,20 +25,17 @@ class CTypedGridCtrl : public CGridCtrl {
  public:
   explicit CTypedGridCtrl(QWidget* parent = nullptr);
 
-  // Where the land-use type list file is found. Without a context no file is used.
-  void SetProjectContext(std::filesystem::path installRoot, ProjectPaths* paths,
-                         UserMessages* messages);
-  const std::vector<std::string>& LandTypes() const { return landTypes_.Items(); }
-
-  // The labels offered for a coded heading; empty for a column edited as text.
-  static QStringList TypedItems(const QString& heading);
+  void SetColumnChoices(int col, ColumnChoices choices);
+  void ClearColumnChoices() { choices_.clear(); }
+  // Null for a column edited with the edit box.
+  const ColumnChoices* ColumnChoicesOf(int col) const;
 
   void CreateInPlaceEditor(const QRect& rect, Qt::Alignment alignment, int id, int row, int col,
                            const QString& text, int key) override;
   void OnEndEditCell(int row, int col, const QString& text) override;
 
  private:
-  LandTypeList landTypes_;
+  std::map<int, ColumnChoices> choices_;
 };
 
 }  // namespace hdmjm

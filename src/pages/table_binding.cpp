@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "grid/typedgridctrl.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
@@ -105,6 +106,46 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
           s == kRight && !column.rightField.empty() ? column.rightField : column.field;
       fields_[s][c + 1] = FieldIndex(name, s);
     }
+  }
+  OfferCodeLabels();
+  if (desc_.cellEdited)
+    connect(&grid_, &CGridCtrl::EditEnd, this,
+            [this](int row, int col) { desc_.cellEdited(grid_, row, col); });
+}
+
+void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col) {
+  static constexpr int kBermAndWeirColumns[] = {4, 5, 8, 9, 11, 12, 15, 16};
+  if (grid.GetItemText(row, col) != ToQt(kDitchStructures.Label(2))) return;
+  for (int zeroed : kBermAndWeirColumns) grid.SetItemText(row, zeroed, QStringLiteral("0"));
+}
+
+void TableBinding::OfferCodeLabels() {
+  auto* typed = dynamic_cast<CTypedGridCtrl*>(&grid_);
+  if (!typed || !table_) return;
+  const auto& columns = table_->DataColumns(side_);
+  for (int col = 1; col < static_cast<int>(fields_[side_].size()); ++col) {
+    const int field = fields_[side_][col];
+    if (field < 0 || !columns[field].codes) continue;
+    ColumnChoices choices;
+    for (std::string_view label : columns[field].codes->Labels()) choices.items.append(ToQt(label));
+    typed->SetColumnChoices(col, std::move(choices));
+  }
+}
+
+void TableBinding::UseLandTypes(LandTypeList& list) {
+  auto* typed = dynamic_cast<CTypedGridCtrl*>(&grid_);
+  if (!typed) return;
+  for (size_t c = 0; c < desc_.columns.size(); ++c) {
+    if (desc_.columns[c].choices != Choices::LandTypes) continue;
+    ColumnChoices choices;
+    choices.editable = true;
+    choices.load = [&list] {
+      QStringList items;
+      for (const std::string& item : list.Load()) items.append(QString::fromStdString(item));
+      return items;
+    };
+    choices.learn = [&list](const QString& text) { list.Add(text.toStdString()); };
+    typed->SetColumnChoices(static_cast<int>(c) + 1, std::move(choices));
   }
 }
 

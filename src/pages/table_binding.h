@@ -15,6 +15,7 @@
 
 #include "grid/gridctrl.h"
 #include "store/catalogue.h"
+#include "store/land_type_list.h"
 #include "store/services.h"
 
 namespace hdmjm {
@@ -47,6 +48,13 @@ enum class Sizing {
 
 enum class InsertFocus { FirstColumn, KeepColumn };
 
+// Runs after a cell of the grid changed, however it changed (typed, pasted, cut, deleted).
+using CellEdited = void (*)(CGridCtrl& grid, int row, int col);
+
+// The embankment-ditch rule: a row whose text turns to "2-路肩沟" (a shoulder ditch, which has no
+// berm and no weir) gets 0 in its berm and weir cells, columns 4, 5, 8, 9, 11, 12, 15 and 16.
+void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col);
+
 struct GridDesc {
   std::string_view table;  // the catalogue's base name (kXxxTable)
   std::span<const GridColumn> columns;
@@ -59,6 +67,7 @@ struct GridDesc {
   int headerRowHeight = kRowHeight;        // Sizing::Fixed
   int wrappingHeaders = 0;  // header cells from column 0 on whose text may wrap; -1: all
   InsertFocus insertFocus = InsertFocus::FirstColumn;
+  CellEdited cellEdited = nullptr;
   std::string_view insertCaption = "插入一行";
   std::string_view deleteCaption = "删除一行";
 };
@@ -91,6 +100,9 @@ class TableBinding : public QObject {
   // Binds to `table` rather than to the catalogue's table of the descriptor's name.
   TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, UserMessages& messages,
                const TableDesc* table, QObject* parent = nullptr);
+
+  // Lets the land-use type columns offer `list` and teach it the types typed there.
+  void UseLandTypes(LandTypeList& list);
 
   const GridDesc& Desc() const { return desc_; }
   const TableDesc& Table() const { return *table_; }
@@ -130,7 +142,8 @@ class TableBinding : public QObject {
   QStringList FocusRowTexts() const;
 
  private:
-  void SetUpColumns();
+  // A typed grid's code columns offer their labels.
+  void OfferCodeLabels();
   void ApplySizes();
 
   const GridDesc& desc_;

@@ -14,6 +14,7 @@ namespace hdmjm {
 TablePage::TablePage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
                      bool heading)
     : PropertyPage(context, caption, hasLeaveHandler), body_(new QVBoxLayout(this)) {
+  landTypes_.SetContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
   setMinimumSize(DialogUnits(font()).Size(307, 172));  // the size of a page of the old sheets
   if (heading) {
     heading_ = new QLabel(this);
@@ -45,13 +46,10 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side,
   }
 
   CGridCtrl* grid = nullptr;
-  if (desc.typed) {
-    auto* typed = new CTypedGridCtrl(frame);
-    typed->SetProjectContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
-    grid = typed;
-  } else {
+  if (desc.typed)
+    grid = new CTypedGridCtrl(frame);
+  else
     grid = new CGridCtrl(frame);
-  }
   grid->setObjectName(QStringLiteral("grid"));
   layout->addWidget(grid, 1);
 
@@ -68,6 +66,7 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side,
   layout->addLayout(buttons);
 
   auto* binding = new TableBinding(desc, side, *grid, Context().messages, this);
+  binding->UseLandTypes(landTypes_);
   // The buttons act on the grid's focus cell, which stays while the button holds the focus.
   connect(insert, &QPushButton::clicked, binding, &TableBinding::InsertRow);
   connect(remove, &QPushButton::clicked, binding, &TableBinding::DeleteRow);

@@ -63,6 +63,7 @@ class TablePage : public PropertyPage {
   QVBoxLayout* body_;
   QLabel* heading_ = nullptr;
   int gridsEnd_ = 0;              // where the next grid goes in body_
+  LandTypeList landTypes_;        // the project's land-use types, for the columns that offer them
   std::deque<GridPanel> panels_;  // stable references for the subclasses
 };
 

@@ -101,7 +101,6 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   auto* segmentGroup = new QGroupBox(QStringLiteral("分段里程"), this);
   auto* segmentLayout = new QVBoxLayout(segmentGroup);
   auto* segments = new CTypedGridCtrl(segmentGroup);
-  segments->SetProjectContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
   segments_ = segments;
   segments_->setObjectName(QStringLiteral("segmentGrid"));
   segments_->setMinimumSize(160, 120);

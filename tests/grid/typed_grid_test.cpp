@@ -1,23 +1,23 @@
-// The typed grid: the editor each heading gets, the land-use type list file and the
-// "2-路肩沟" rule.
+// The typed grid: the editor each column gets from the choices its page gave it, and every
+// change of a cell, typed, cut, pasted or deleted, reaching the owner through the end-edit path.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QStyleOptionComboBox>
 #include <QTest>
-#include <fstream>
-#include <iterator>
 
 #include "grid/inplaceedit.h"
 #include "grid/inplacelist.h"
 #include "grid/typedgridctrl.h"
-#include "store/codec.h"
-#include "store/test_support.h"
 
 namespace hdmjm {
 namespace {
+
+const QStringList kArcPositions{"0-路堤坡顶", "1-路堤坡脚", "2-路堑坡脚", "3-路堑坡顶"};
 
 class TypedGrid : public ::testing::Test {
  protected:
@@ -37,24 +37,27 @@ class TypedGrid : public ::testing::Test {
     grid.setFocus();
   }
 
-  // A project whose workdir file names the scratch folder, with scheme "方案1".
-  std::filesystem::path MakeProject() {
-    const auto base = scratch.path() / "base";
-    std::filesystem::create_directories(base / "改移道路" / "data");
-    WriteTextFile(scratch.path() / "workdir", base.string() + "\n");
-    WriteTextFile(base / "改移道路" / "project", "方案1\n");
-    grid.SetProjectContext(scratch.path(), &paths, &messages);
-    return base / "改移道路" / "data" / "ydlx.方案1";
-  }
-
-  // Opens the editor of (row, col) under heading `heading` as a click on the focus cell does.
-  QWidget* Open(int row, int col, const QString& heading) {
-    grid.SetItemText(0, col, heading);
+  // Opens the editor of (row, col) as a click on the focus cell does.
+  QWidget* Open(int row, int col) {
     grid.OnEditCell(row, col, kMouseTrigger);
     return grid.InPlaceEditor();
   }
-  InPlaceList* OpenList(int row, int col, const QString& heading) {
-    return qobject_cast<InPlaceList*>(Open(row, col, heading));
+  // Opens (row, col) of a column that offers `items` to choose from.
+  InPlaceList* OpenList(int row, int col, const QStringList& items) {
+    ColumnChoices choices;
+    choices.items = items;
+    grid.SetColumnChoices(col, std::move(choices));
+    return qobject_cast<InPlaceList*>(Open(row, col));
+  }
+  // A column whose list is read afresh for each editing and learns what is typed.
+  void MakeLearning(int col) {
+    ColumnChoices choices;
+    choices.editable = true;
+    choices.load = [this] { return learnt; };
+    choices.learn = [this](const QString& text) {
+      if (!learnt.contains(text)) learnt.append(text);
+    };
+    grid.SetColumnChoices(col, std::move(choices));
   }
   static QStringList Items(const QComboBox& combo) {
     QStringList items;
@@ -65,29 +68,21 @@ class TypedGrid : public ::testing::Test {
     QTest::keyClick(editor, key);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  static std::string FileText(const std::filesystem::path& path) {
-    const auto file = ReadTextFile(path);
-    return file ? file->text : "(missing)";
-  }
 
-  test::ScratchDir scratch;
-  test::RecordingMessages messages;
-  ProjectPaths paths;
+  QStringList learnt{"水稻田"};
   CTypedGridCtrl grid;
 };
 
-TEST_F(TypedGrid, EachCodedHeadingOffersItsLabelsInOrderAsADropDownList) {
-  const std::pair<QString, QStringList> expected[] = {
-      {"填料类型", {"0-填土", "1-填石"}},
-      {"清表土性质", {"0-清表土", "1-挖淤泥"}},
-      {"线路性质", {"一线", "左线", "右线"}},
-      {"类型", {"0-坡脚墙", "1-水沟", "2-路肩沟"}},
-      {"设置位置", {"0-路堤坡顶", "1-路堤坡脚", "2-路堑坡脚", "3-路堑坡顶"}},
+TEST_F(TypedGrid, AColumnWithItemsOffersThemInOrderAsADropDownList) {
+  const QStringList lists[] = {
+      {"0-填土", "1-填石"},
+      {"一线", "左线", "右线"},
+      kArcPositions,
   };
-  for (const auto& [heading, items] : expected) {
-    InPlaceList* list = OpenList(1, 3, heading);
-    ASSERT_NE(list, nullptr) << heading.toStdString();
-    EXPECT_EQ(Items(*list), items) << heading.toStdString();
+  for (const QStringList& items : lists) {
+    InPlaceList* list = OpenList(1, 3, items);
+    ASSERT_NE(list, nullptr) << items.front().toStdString();
+    EXPECT_EQ(Items(*list), items);
     EXPECT_FALSE(list->isEditable());
     EXPECT_EQ(list->currentIndex(), -1);  // "1.5" is not an item
     Press(list, Qt::Key_Escape);
@@ -95,15 +90,17 @@ TEST_F(TypedGrid, EachCodedHeadingOffersItsLabelsInOrderAsADropDownList) {
   }
 }
 
-TEST_F(TypedGrid, OtherHeadingsGetTheEditBox) {
-  QWidget* editor = Open(1, 3, "分段终里程");
-  EXPECT_NE(qobject_cast<InPlaceEdit*>(editor), nullptr);
-  EXPECT_TRUE(CTypedGridCtrl::TypedItems("类型 ").isEmpty());
+TEST_F(TypedGrid, ColumnsWithoutChoicesGetTheEditBoxWhateverTheirHeading) {
+  grid.SetItemText(0, 3, "填料类型");
+  EXPECT_NE(qobject_cast<InPlaceEdit*>(Open(1, 3)), nullptr);
+  grid.SetColumnChoices(4, ColumnChoices());
+  grid.ClearColumnChoices();
+  EXPECT_EQ(grid.ColumnChoicesOf(4), nullptr);
 }
 
 TEST_F(TypedGrid, AChosenItemIsStoredAsItsFullText) {
   grid.SetItemText(1, 3, "0-清表土");
-  InPlaceList* list = OpenList(1, 3, "清表土性质");
+  InPlaceList* list = OpenList(1, 3, {"0-清表土", "1-挖淤泥"});
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->currentIndex(), 0);
   Press(list, Qt::Key_Down);
@@ -115,7 +112,7 @@ TEST_F(TypedGrid, AChosenItemIsStoredAsItsFullText) {
 
 TEST_F(TypedGrid, OneEnterInTheOpenListChoosesTheItemAndEndsEditing) {
   grid.SetItemText(1, 3, "0-填土");
-  InPlaceList* list = OpenList(1, 3, "填料类型");
+  InPlaceList* list = OpenList(1, 3, {"0-填土", "1-填石"});
   ASSERT_NE(list, nullptr);
   QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);  // opens the list
   ASSERT_TRUE(list->view()->isVisible());
@@ -126,7 +123,7 @@ TEST_F(TypedGrid, OneEnterInTheOpenListChoosesTheItemAndEndsEditing) {
   EXPECT_TRUE(grid.hasFocus());
 
   // Moving through the closed list with the arrows chooses nothing yet.
-  list = OpenList(1, 3, "填料类型");
+  list = OpenList(1, 3, {"0-填土", "1-填石"});
   ASSERT_NE(list, nullptr);
   QTest::keyClick(list, Qt::Key_Up);
   EXPECT_EQ(grid.InPlaceEditor(), list);
@@ -135,7 +132,7 @@ TEST_F(TypedGrid, OneEnterInTheOpenListChoosesTheItemAndEndsEditing) {
 }
 
 TEST_F(TypedGrid, OneClickOnAnItemOfTheOpenListChoosesItAndEndsEditing) {
-  InPlaceList* list = OpenList(1, 1, "设置位置");
+  InPlaceList* list = OpenList(1, 1, kArcPositions);
   ASSERT_NE(list, nullptr);
   list->showPopup();
   ASSERT_TRUE(list->view()->isVisible());
@@ -150,7 +147,7 @@ TEST_F(TypedGrid, OneClickOnAnItemOfTheOpenListChoosesItAndEndsEditing) {
 
 TEST_F(TypedGrid, EscapeInTheOpenListClosesItAndTheNextEscapeRestoresTheText) {
   grid.SetItemText(1, 3, "0-填土");
-  InPlaceList* list = OpenList(1, 3, "填料类型");
+  InPlaceList* list = OpenList(1, 3, {"0-填土", "1-填石"});
   ASSERT_NE(list, nullptr);
   list->showPopup();
   QTest::keyClick(list->view(), Qt::Key_Down);
@@ -168,7 +165,7 @@ TEST_F(TypedGrid, AClosedListShowsTheWholeTextWhereTheColumnHoldsIt) {
   grid.SetItemText(1, 4, text);
   const int textWidth = grid.fontMetrics().horizontalAdvance(text);
   grid.SetColumnWidth(4, textWidth + 12);  // room for the text in the cell, not for an arrow
-  InPlaceList* list = OpenList(1, 4, "设置位置");
+  InPlaceList* list = OpenList(1, 4, kArcPositions);
   ASSERT_NE(list, nullptr);
   QStyleOptionComboBox option;
   option.initFrom(list);
@@ -181,7 +178,7 @@ TEST_F(TypedGrid, AClosedListShowsTheWholeTextWhereTheColumnHoldsIt) {
 
 TEST_F(TypedGrid, AListEndsWhenTheFocusLeavesButNotWhileItsListIsOpen) {
   grid.SetItemText(1, 3, "0-填土");
-  InPlaceList* list = OpenList(1, 3, "填料类型");
+  InPlaceList* list = OpenList(1, 3, {"0-填土", "1-填石"});
   ASSERT_NE(list, nullptr);
   list->showPopup();
   EXPECT_EQ(grid.InPlaceEditor(), list);
@@ -195,7 +192,7 @@ TEST_F(TypedGrid, AListEndsWhenTheFocusLeavesButNotWhileItsListIsOpen) {
 }
 
 TEST_F(TypedGrid, CtrlWithAnArrowEndsAListAndEditsTheNextCell) {
-  InPlaceList* list = OpenList(1, 3, "填料类型");
+  InPlaceList* list = OpenList(1, 3, {"0-填土", "1-填石"});
   ASSERT_NE(list, nullptr);
   list->setCurrentIndex(0);
   QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
@@ -206,116 +203,69 @@ TEST_F(TypedGrid, CtrlWithAnArrowEndsAListAndEditsTheNextCell) {
   EXPECT_EQ(next->Row(), 2);
 }
 
-TEST_F(TypedGrid, ChoosingTheShoulderDitchZeroesTheBermAndWeirCellsOfItsRow) {
-  InPlaceList* list = OpenList(1, 1, "类型");
-  ASSERT_NE(list, nullptr);
-  list->setCurrentIndex(2);
-  Press(list, Qt::Key_Return);
-  EXPECT_EQ(grid.GetItemText(1, 1), "2-路肩沟");
-  for (int col = 2; col < 17; ++col) {
-    const bool zeroed = col == 4 || col == 5 || col == 8 || col == 9 || col == 11 || col == 12 ||
-                        col == 15 || col == 16;
-    EXPECT_EQ(grid.GetItemText(1, col), zeroed ? "0" : "1.5") << "column " << col;
-    EXPECT_EQ(grid.GetItemText(2, col), "1.5");
-  }
-}
-
-TEST_F(TypedGrid, WithoutAProjectTheLandUseListIsTheDefaultItem) {
-  InPlaceList* list = OpenList(1, 2, "用地类型");
+TEST_F(TypedGrid, AnEditableListOffersWhatItLoadsAndLearnsATypedText) {
+  MakeLearning(2);
+  auto* list = qobject_cast<InPlaceList*>(Open(1, 2));
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isEditable());
   EXPECT_EQ(Items(*list), QStringList{"水稻田"});
   EXPECT_EQ(list->currentText(), "1.5");  // not an item: kept in the edit field
-}
-
-TEST_F(TypedGrid, ATypedLandUseTypeIsAppendedToTheDefaultListFile) {
-  const auto file = MakeProject();
-  InPlaceList* list = OpenList(1, 2, "用地类型");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(FileText(file), "1\n水稻田\n");  // created on first use
-  EXPECT_EQ(Items(*list), QStringList{"水稻田"});
   list->setEditText("旱地");
   Press(list, Qt::Key_Return);
   EXPECT_EQ(grid.GetItemText(1, 2), "旱地");
-  EXPECT_EQ(FileText(file), "2\n水稻田\n旱地\n");
-
-  list = OpenList(2, 2, "用地类型");
+  list = qobject_cast<InPlaceList*>(Open(2, 2));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(Items(*list), (QStringList{"水稻田", "旱地"}));
   list->setCurrentIndex(0);
   Press(list, Qt::Key_Return);
-  EXPECT_EQ(FileText(file), "2\n水稻田\n旱地\n");  // a listed type is not added again
-  EXPECT_TRUE(messages.texts.empty());
+  EXPECT_EQ(learnt, (QStringList{"水稻田", "旱地"}));  // a listed type is not learnt again
 }
 
-TEST_F(TypedGrid, EscapeInTheLandUseCellKeepsTheCellAndTheListFileAsTheyWere) {
-  const auto file = MakeProject();
-  WriteTextFile(file, "1\n水田\n");
-  grid.SetItemText(1, 2, "旱地");  // a type the file does not list
-  QWidget* editor = Open(1, 2, "用地类型");
-  ASSERT_NE(editor, nullptr);
-  auto* list = qobject_cast<InPlaceList*>(editor);
+TEST_F(TypedGrid, EscapeInAnEditableListKeepsTheCellAndTeachesTheListNothing) {
+  learnt = {"水田"};
+  MakeLearning(2);
+  grid.SetItemText(1, 2, "旱地");  // a type the list does not hold
+  auto* list = qobject_cast<InPlaceList*>(Open(1, 2));
   ASSERT_NE(list, nullptr);
   list->lineEdit()->insert(QStringLiteral("林地"));  // as an input method commits it
   Press(list->lineEdit(), Qt::Key_Escape);
   EXPECT_EQ(grid.InPlaceEditor(), nullptr);
   EXPECT_EQ(grid.GetItemText(1, 2), "旱地");
-  EXPECT_EQ(FileText(file), "1\n水田\n");
+  EXPECT_EQ(learnt, QStringList{"水田"});
   EXPECT_FALSE(grid.GetModified());
 }
 
-TEST_F(TypedGrid, TheLandUseListHoldsEveryItemAndNoMoreThanTheFileHas) {
-  const auto file = MakeProject();
-  WriteTextFile(file, "5\n水田\n旱地\n");
-  InPlaceList* list = OpenList(1, 2, "用地类型");
+TEST_F(TypedGrid, AnEditableListOffersEveryItemItLoads) {
+  for (int i = 0; i < 60; ++i) learnt.append(QStringLiteral("类%1").arg(i));
+  MakeLearning(2);
+  auto* list = qobject_cast<InPlaceList*>(Open(1, 2));
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Items(*list), (QStringList{"水田", "旱地"}));
+  EXPECT_EQ(list->count(), 61);
   Press(list, Qt::Key_Escape);
-
-  std::string text = "60\n";
-  for (int i = 0; i < 60; ++i) text += "类" + std::to_string(i) + "\n";
-  WriteTextFile(file, text);
-  list = OpenList(1, 2, "用地类型");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->count(), 60);
-  list->setEditText("林地");
-  Press(list, Qt::Key_Tab);
-  EXPECT_EQ(FileText(file), "61\n" + text.substr(3) + "林地\n");
 }
 
-TEST_F(TypedGrid, AGbkListFileStaysGbk) {
-  const auto file = MakeProject();
-  const std::string gbk = Utf8ToGbk("1\n水田\n");
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << gbk;
-  }
-  InPlaceList* list = OpenList(1, 2, "用地类型");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Items(*list), QStringList{"水田"});
-  list->setEditText("旱地");
-  Press(list, Qt::Key_Return);
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  EXPECT_EQ(bytes, Utf8ToGbk("2\n水田\n旱地\n"));
-}
+TEST_F(TypedGrid, PasteCutAndDeleteReachTheOwnerThroughTheEndEditPathLikeTyping) {
+  MakeLearning(2);
+  QSignalSpy ends(&grid, &CGridCtrl::EditEnd);
+  grid.SetFocusCell(1, 1);
+  QGuiApplication::clipboard()->setText("7\t林地\n8\t1.5\n");
+  QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(grid.GetItemText(1, 2), "林地");
+  EXPECT_TRUE(learnt.contains("林地"));  // learnt as if typed
+  ASSERT_EQ(ends.count(), 3);            // (1,1), (1,2), (2,1); (2,2) kept its text
+  EXPECT_EQ(ends.at(2), (QList<QVariant>{2, 1}));
 
-TEST_F(TypedGrid, AnUnresolvedProjectTouchesNoFileAndTellsTheDesigner) {
-  grid.SetProjectContext(scratch.path(), &paths, &messages);  // no workdir file
-  InPlaceList* list = OpenList(1, 2, "用地类型");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Items(*list), QStringList{"水稻田"});
-  EXPECT_FALSE(messages.texts.empty());
-  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "data"));
-}
+  ends.clear();
+  QTest::keyClick(&grid, Qt::Key_Delete);
+  ASSERT_EQ(ends.count(), 1);
+  EXPECT_EQ(ends.at(0), (QList<QVariant>{1, 1}));
+  EXPECT_EQ(grid.GetItemText(1, 1), "");
 
-TEST(LandTypeFile, ReadingTakesTheCountThenThatManyWords) {
-  EXPECT_EQ(ParseLandTypeList("2\n水田\n旱地\n林地\n"), (std::vector<std::string>{"水田", "旱地"}));
-  EXPECT_EQ(ParseLandTypeList("3\n水 田\n"), (std::vector<std::string>{"水", "田"}));
-  EXPECT_TRUE(ParseLandTypeList("0\n水田\n").empty());
-  EXPECT_TRUE(ParseLandTypeList("x\n水田\n").empty());
-  EXPECT_TRUE(ParseLandTypeList("99999999999999999999\n").empty());
-  EXPECT_EQ(FormatLandTypeList({"水田", "旱地"}), "2\n水田\n旱地\n");
+  ends.clear();
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.GetCellRect(2, 1).center());
+  QTest::keyClick(&grid, Qt::Key_X, Qt::ControlModifier);
+  ASSERT_EQ(ends.count(), 1);
+  EXPECT_EQ(grid.GetItemText(2, 1), "");
 }
 
 }  // namespace

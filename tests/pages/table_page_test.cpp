@@ -16,8 +16,10 @@ FieldValue SampleValue(const DataColumn& column, int row, int col) {
   switch (column.kind) {
     case FieldKind::Real:
       return (row + 1) * 100.0 + col + (col % 2 ? 0.25 : 0) - 50 * (row == 1);
-    case FieldKind::Code: return static_cast<int>((row + col) % column.codes->Labels().size());
-    case FieldKind::Count: return row + col;
+    case FieldKind::Code:
+      return static_cast<int>((row + col) % column.codes->Labels().size());
+    case FieldKind::Count:
+      return row + col;
     case FieldKind::Text:
       // Longer than any old buffer, with a blank and a digit at the start.
       return std::to_string(row) + " 水稻田旱地林地果园苗圃草地水塘建设用地未利用地" +

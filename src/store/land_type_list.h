@@ -1,5 +1,6 @@
-// The land-use type list of the typed grid's "用地类型" column, kept in the project's text file
-// data/ydlx.<scheme>: the item count on the first line, then one item per line.
+// The project's land-use type list, offered by the "用地类型" column of the land-use type page
+// and kept in the text file data/ydlx.<scheme>: the item count on the first line, then one item
+// per line.
 #pragma once
 
 #include <filesystem>
@@ -7,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "store/codec.h"
-#include "store/project_paths.h"
-#include "store/services.h"
+#include "codec.h"
+#include "project_paths.h"
+#include "services.h"
 
 namespace hdmjm {
 
