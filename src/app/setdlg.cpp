@@ -23,9 +23,10 @@ struct SideCopy {
   bool onlyWhenSourceHasRows;  // otherwise the destination ends like the source, empty or not
 };
 constexpr SideCopy kSideCopies[] = {
-    {"横断面限制宽度", false}, {"用地加宽", false},  {"地面线内插宽", false}, {"路堤边坡", false},
-    {"路堑边坡", false},       {"侧沟", false},      {"排水沟", false},       {"天沟", false},
-    {"超填宽度表", true},      {"弧形边坡表", true},
+    {kWidthLimitTable, false},      {kLandWideningTable, false},   {kGroundInterpTable, false},
+    {kEmbankmentSlopeTable, false}, {kCutSlopeTable, false},       {kSideDitchTable, false},
+    {kEmbankmentDitchTable, false}, {kInterceptDitchTable, false}, {kOverfillWidthTable, true},
+    {kArcSlopeTable, true},
 };
 
 // The columns of a table's last row that "设置各分段终里程..." sets to the road's start or end
@@ -44,28 +45,28 @@ struct SegmentEnd {
 constexpr RoadStation kStart = RoadStation::Start;
 constexpr RoadStation kEnd = RoadStation::End;
 constexpr SegmentEnd kSegmentEnds[] = {
-    {"清表土厚度", kLeft, {"分段终里程", kEnd}},
-    {"路面厚度", kLeft, {"分段终里程数", kEnd}},
-    {"填方分类", kLeft, {"分段终里程", kEnd}},
-    {"挖方分类", kLeft, {"分段终里程", kEnd}},
-    {"挖方分类", kRight, {"分段终里程", kEnd}},
-    {"用地类型表", kLeft, {"分段终里程数", kEnd}},
-    {"横断面限制宽度", kLeft, {"分段终里程", kEnd}},
-    {"用地加宽", kLeft, {"分段终里程", kEnd}},
-    {"地面线内插宽", kLeft, {"分段终里程", kEnd}},
-    {"路堤边坡", kLeft, {"分段终里程", kEnd}},
-    {"路堑边坡", kLeft, {"分段终里程", kEnd}},
-    {"排水沟", kLeft, {"起始里程", kStart}, {"终止里程", kEnd}},
-    {"侧沟", kLeft, {"分段终里程", kEnd}},
-    {"天沟", kLeft, {"分段起里程", kStart}, {"分段终里程", kEnd}},
-    {"横断面限制宽度", kRight, {"分段终里程", kEnd}},
-    {"用地加宽", kRight, {"分段终里程", kEnd}},
-    {"地面线内插宽", kRight, {"分段终里程", kEnd}},
-    {"路堤边坡", kRight, {"分段终里程", kEnd}},
-    {"路堑边坡", kRight, {"分段终里程", kEnd}},
-    {"排水沟", kRight, {"起始里程", kStart}, {"终止里程", kEnd}},
-    {"侧沟", kRight, {"分段终里程", kEnd}},
-    {"天沟", kRight, {"分段起里程", kStart}, {"分段终里程", kEnd}},
+    {kTopsoilTable, kLeft, {"分段终里程", kEnd}},
+    {kPavementTable, kLeft, {"分段终里程数", kEnd}},
+    {kFillClassTable, kLeft, {"分段终里程", kEnd}},
+    {kCutClassTable, kLeft, {"分段终里程", kEnd}},
+    {kCutClassTable, kRight, {"分段终里程", kEnd}},
+    {kLandTypeTable, kLeft, {"分段终里程数", kEnd}},
+    {kWidthLimitTable, kLeft, {"分段终里程", kEnd}},
+    {kLandWideningTable, kLeft, {"分段终里程", kEnd}},
+    {kGroundInterpTable, kLeft, {"分段终里程", kEnd}},
+    {kEmbankmentSlopeTable, kLeft, {"分段终里程", kEnd}},
+    {kCutSlopeTable, kLeft, {"分段终里程", kEnd}},
+    {kEmbankmentDitchTable, kLeft, {"起始里程", kStart}, {"终止里程", kEnd}},
+    {kSideDitchTable, kLeft, {"分段终里程", kEnd}},
+    {kInterceptDitchTable, kLeft, {"分段起里程", kStart}, {"分段终里程", kEnd}},
+    {kWidthLimitTable, kRight, {"分段终里程", kEnd}},
+    {kLandWideningTable, kRight, {"分段终里程", kEnd}},
+    {kGroundInterpTable, kRight, {"分段终里程", kEnd}},
+    {kEmbankmentSlopeTable, kRight, {"分段终里程", kEnd}},
+    {kCutSlopeTable, kRight, {"分段终里程", kEnd}},
+    {kEmbankmentDitchTable, kRight, {"起始里程", kStart}, {"终止里程", kEnd}},
+    {kSideDitchTable, kRight, {"分段终里程", kEnd}},
+    {kInterceptDitchTable, kRight, {"分段起里程", kStart}, {"分段终里程", kEnd}},
 };
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
@@ -107,6 +108,13 @@ void SetLastRowStation(RoadSectionStore& record, const TableDesc& table, Side si
 }
 
 }  // namespace
+
+std::vector<std::string_view> SetDlg::TableNames() {
+  std::vector<std::string_view> names;
+  for (const SideCopy& copy : kSideCopies) names.push_back(copy.table);
+  for (const SegmentEnd& segment : kSegmentEnds) names.push_back(segment.table);
+  return names;
+}
 
 SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeaveHandler)
     : PropertyPage(context, caption, hasLeaveHandler),
@@ -186,8 +194,7 @@ void SetDlg::LoadAllRoads() {
 
     RoadSectionStore list(RecordServices());
     list.BuildRoadList(databasePath_);
-    if (list.roadList.empty())
-      Context().messages.Show(std::string(messages::kNoRoads));
+    if (list.roadList.empty()) Context().messages.Show(std::string(messages::kNoRoads));
 
     {
       const QSignalBlocker blocker(roadBox_);
@@ -226,6 +233,7 @@ void SetDlg::CopySides(Side from, Side to) {
   ChangeRecords([&] {
     for (const SideCopy& copy : kSideCopies) {
       const TableDesc* table = FindTable(copy.table);
+      Q_ASSERT_X(table, "CopySides", "a table the catalogue lacks");
       if (!table) continue;
       if (copy.onlyWhenSourceHasRows && table->RowCount(*record, from) == 0) continue;
       table->CopySide(*record, from, to);
@@ -248,6 +256,7 @@ void SetDlg::SetSegmentEnds() {
   ChangeRecords([&] {
     for (const SegmentEnd& segment : kSegmentEnds) {
       const TableDesc* table = FindTable(segment.table);
+      Q_ASSERT_X(table, "SetSegmentEnds", "a table the catalogue lacks");
       if (!table) continue;
       SetLastRowStation(*record, *table, segment.side, segment.first, start, end);
       SetLastRowStation(*record, *table, segment.side, segment.second, start, end);

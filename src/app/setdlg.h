@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/progress.h"
 #include "pages/property_page.h"
@@ -34,6 +36,9 @@ class SetDlg : public PropertyPage {
   void ImportDatabase();
   // Saves every road; tells the designer whether each was saved.
   void SaveAllRoads();
+
+  // The tables the side copies and the segment ends walk, by catalogue name.
+  static std::vector<std::string_view> TableNames();
 
   const std::string& DatabasePath() const { return databasePath_; }
   QComboBox* RoadBox() const { return roadBox_; }

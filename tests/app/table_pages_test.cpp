@@ -2,6 +2,7 @@
 // left or the sheet confirmed, as each page's leave handler says, and the saved database.
 #include <gtest/gtest.h>
 
+#include "app/setdlg.h"
 #include "app/sheets.h"
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
@@ -96,6 +97,18 @@ TEST_F(TablePagesInASheet, OkStoresEveryPageAndTheSavedDatabaseHoldsTheEdits) {
             (std::vector<std::vector<std::string>>{{"200.0", "20.0"}, {"250.5", "20.0"}}));
   EXPECT_EQ(QuerySql(database, "SELECT 起始里程, 起始支距, 终点里程 FROM 左挡墙"),
             (std::vector<std::vector<std::string>>{{"0.0", "7.0", "0.0"}}));
+}
+
+TEST(PageTables, EveryTableNamedByTheSheetsAndTheSettingsPageIsInTheCatalogue) {
+  for (std::string_view name : SetDlg::TableNames()) EXPECT_NE(FindTable(name), nullptr) << name;
+  for (auto pages : {MainSheetPages(), LeftSheetPages(), RightSheetPages()}) {
+    for (const PageSpec& spec : pages) {
+      EXPECT_NE(spec.create, nullptr) << spec.className;
+      if (spec.descriptor) {
+        EXPECT_NE(FindTable(spec.descriptor->grid.table), nullptr) << spec.className;
+      }
+    }
+  }
 }
 
 }  // namespace
