@@ -1,0 +1,50 @@
+// Runs the main sheet on the project that the workdir file next to this program names, opens the
+// left side sheet on tab TAB and saves a picture of it to OUTPUT. Run it by hand under X:
+//   xvfb-run -a -s "-screen 0 1280x800x24" sheet_screenshot 11 docs/left-sheet.png
+#include <QApplication>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/qt_services.h"
+#include "app/sheets.h"
+#include "store/project_paths.h"
+
+using namespace hdmjm;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: sheet_screenshot TAB OUTPUT.png\n");
+    return 2;
+  }
+  const int tab = std::atoi(argv[1]);
+  const QString output = QString::fromLocal8Bit(argv[2]);
+
+  QtUserMessages messages;
+  QtFileChooser files;
+  StderrTrace trace;
+  SchemeSession session(InstallRoot());
+  const PageContext context{session, messages, files, trace};
+  HDMJM sheet(context);
+  bool saved = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* side = qobject_cast<HDMContainer*>(QApplication::activeModalWidget());
+    if (!side || side->Tabs()->currentIndex() == tab) return;
+    side->Tabs()->setCurrentIndex(tab);
+    side->resize(side->sizeHint().expandedTo(QSize(900, 480)));
+    QTimer::singleShot(500, side, [&, side] {
+      saved = side->grab().save(output);
+      side->reject();
+      sheet.reject();
+    });
+  });
+  poll.start(100);
+  QTimer::singleShot(300, &sheet, [&] { sheet.Tabs()->setCurrentIndex(1); });
+  sheet.exec();
+  std::fprintf(stderr, saved ? "saved\n" : "not saved\n");
+  return saved ? 0 : 1;
+}
