@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "grid/gridctrl.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -128,16 +129,6 @@ void BM_PlainDrawTextPage(benchmark::State& state) {
   state.counters["cells"] = bench.VisibleCells();
 }
 BENCHMARK(BM_PlainDrawTextPage)->Unit(benchmark::kMicrosecond);
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 

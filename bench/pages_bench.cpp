@@ -13,6 +13,7 @@
 
 #include "grid/typedgridctrl.h"
 #include "pages/page_descriptors.h"
+#include "ratio_reporter.h"
 #include "store/field_text.h"
 
 namespace {
@@ -90,16 +91,6 @@ void BM_PlainTableWidgetFillAndFit(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PlainTableWidgetFillAndFit)->Unit(benchmark::kMillisecond);
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 
