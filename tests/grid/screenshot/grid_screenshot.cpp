@@ -60,6 +60,15 @@ int main(int argc, char** argv) {
     grid->SetItemText(row, 5, "0-路堤坡顶");
   }
   grid->SetItemText(tableRows + 1, 0, QString::number(tableRows + 1));
+  // The coded columns offer their labels, as their page tells the grid.
+  const QStringList lists[] = {{"0-清表土", "1-挖淤泥"},
+                               {"0-坡脚墙", "1-水沟", "2-路肩沟"},
+                               {"0-路堤坡顶", "1-路堤坡脚", "2-路堑坡脚", "3-路堑坡顶"}};
+  for (int col = 3; col <= 5; ++col) {
+    ColumnChoices choices;
+    choices.items = lists[col - 3];
+    grid->SetColumnChoices(col, std::move(choices));
+  }
   grid->AutoSize();
   for (int row = 1; row < grid->GetRowCount(); ++row) grid->SetRowHeight(row, 20);
   grid->ResetScrollBars();
