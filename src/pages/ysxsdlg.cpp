@@ -1,6 +1,8 @@
 #include "pages/ysxsdlg.h"
 
 #include <QVBoxLayout>
+#include <iterator>
+#include <numeric>
 
 #include "grid/gridctrl.h"
 #include "pages/dialog_units.h"
@@ -31,7 +33,12 @@ YSXSdlg::YSXSdlg(const PageContext& context, const QString& caption, bool hasLea
   setMinimumSize(DialogUnits(font()).Size(307, 172));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 0, Qt::AlignLeft | Qt::AlignTop);
-  grid_->setMinimumSize(84 + 84 + 85 + 84 + 4, 30 + 31 + 31 + 4);
+  // Exactly the form's cells, inside the grid's frame: nothing to scroll.
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int frame = 2 * grid_->frameWidth();
+  grid_->setFixedSize(std::accumulate(std::begin(kColumnWidths), std::end(kColumnWidths), frame),
+                      std::accumulate(std::begin(kRowHeights), std::end(kRowHeights), frame));
 }
 
 void YSXSdlg::Fill(RoadSectionStore* record) {

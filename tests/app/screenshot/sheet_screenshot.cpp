@@ -1,5 +1,6 @@
 // Runs the main sheet on the project that the workdir file next to this program names, opens the
-// left side sheet on tab TAB and saves a picture of it to OUTPUT. Run it by hand under X:
+// left side sheet on tab TAB (or, for "main:TAB", the main sheet's tab) and saves a picture of it
+// to OUTPUT. Run it by hand under X:
 //   xvfb-run -a -s "-screen 0 1280x800x24" sheet_screenshot 11 docs/left-sheet.png
 #include <QApplication>
 #include <QPixmap>
@@ -7,6 +8,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/qt_services.h"
 #include "app/sheets.h"
@@ -20,7 +22,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: sheet_screenshot TAB OUTPUT.png\n");
     return 2;
   }
-  const int tab = std::atoi(argv[1]);
+  const bool main = std::string_view(argv[1]).starts_with("main:");
+  const int tab = std::atoi(argv[1] + (main ? 5 : 0));
   const QString output = QString::fromLocal8Bit(argv[2]);
 
   QtUserMessages messages;
@@ -43,7 +46,14 @@ int main(int argc, char** argv) {
     });
   });
   poll.start(100);
-  QTimer::singleShot(300, &sheet, [&] { sheet.Tabs()->setCurrentIndex(1); });
+  QTimer::singleShot(300, &sheet, [&] {
+    if (!main) return sheet.Tabs()->setCurrentIndex(1);
+    sheet.Tabs()->setCurrentIndex(tab);
+    QTimer::singleShot(500, &sheet, [&] {
+      saved = sheet.grab().save(output);
+      sheet.reject();
+    });
+  });
   sheet.exec();
   std::fprintf(stderr, saved ? "saved\n" : "not saved\n");
   return saved ? 0 : 1;
