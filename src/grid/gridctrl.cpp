@@ -976,9 +976,8 @@ void CGridCtrl::OnEditPaste() {
   if (!editable_) return;
   const CellId target = core_.PasteTarget();
   if (!core_.IsValid(target) || core_.IsReadOnly(target.row, target.col)) return;
-  ReportChanges([&] {
-    core_.PasteText(QGuiApplication::clipboard()->text().toStdString(), target);
-  });
+  const std::string text = QGuiApplication::clipboard()->text().toStdString();
+  ReportChanges([&] { core_.PasteText(text, target); });
   viewport()->update();
 }
 
