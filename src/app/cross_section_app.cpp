@@ -6,13 +6,14 @@
 
 namespace hdmjm {
 
-int CrossSectionApp::Run() {
+int CrossSectionApp::Run(const std::function<void(HDMJM&)>& beforeRun) {
   QtUserMessages messages;
   QtFileChooser files;
   StderrTrace trace;
   SchemeSession session(InstallRoot());
   const PageContext context{session, messages, files, trace};
   HDMJM sheet(context);
+  if (beforeRun) beforeRun(sheet);
   sheet.exec();
   return 0;
 }

@@ -2,11 +2,16 @@
 // and returns when it closes, whichever button closed it.
 #pragma once
 
+#include <functional>
+
 namespace hdmjm {
+
+class HDMJM;
 
 class CrossSectionApp {
  public:
-  int Run();
+  // `beforeRun` sees the main sheet before it runs (the screenshot program drives it).
+  int Run(const std::function<void(HDMJM&)>& beforeRun = {});
 };
 
 }  // namespace hdmjm

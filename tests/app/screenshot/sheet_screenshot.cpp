@@ -10,9 +10,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/qt_services.h"
+#include "app/cross_section_app.h"
 #include "app/sheets.h"
-#include "store/project_paths.h"
 
 using namespace hdmjm;
 
@@ -26,35 +25,30 @@ int main(int argc, char** argv) {
   const int tab = std::atoi(argv[1] + (main ? 5 : 0));
   const QString output = QString::fromLocal8Bit(argv[2]);
 
-  QtUserMessages messages;
-  QtFileChooser files;
-  StderrTrace trace;
-  SchemeSession session(InstallRoot());
-  const PageContext context{session, messages, files, trace};
-  HDMJM sheet(context);
   bool saved = false;
   QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* side = qobject_cast<HDMContainer*>(QApplication::activeModalWidget());
-    if (!side || side->Tabs()->currentIndex() == tab) return;
-    side->Tabs()->setCurrentIndex(tab);
-    side->resize(side->sizeHint().expandedTo(QSize(900, 480)));
-    QTimer::singleShot(500, side, [&, side] {
-      saved = side->grab().save(output);
-      side->reject();
-      sheet.reject();
+  CrossSectionApp().Run([&](HDMJM& sheet) {
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* side = qobject_cast<HDMContainer*>(QApplication::activeModalWidget());
+      if (!side || side->Tabs()->currentIndex() == tab) return;
+      side->Tabs()->setCurrentIndex(tab);
+      side->resize(side->sizeHint().expandedTo(QSize(900, 480)));
+      QTimer::singleShot(500, side, [&, side] {
+        saved = side->grab().save(output);
+        side->reject();
+        sheet.reject();
+      });
+    });
+    poll.start(100);
+    QTimer::singleShot(300, &sheet, [&] {
+      if (!main) return sheet.Tabs()->setCurrentIndex(1);
+      sheet.Tabs()->setCurrentIndex(tab);
+      QTimer::singleShot(500, &sheet, [&] {
+        saved = sheet.grab().save(output);
+        sheet.reject();
+      });
     });
   });
-  poll.start(100);
-  QTimer::singleShot(300, &sheet, [&] {
-    if (!main) return sheet.Tabs()->setCurrentIndex(1);
-    sheet.Tabs()->setCurrentIndex(tab);
-    QTimer::singleShot(500, &sheet, [&] {
-      saved = sheet.grab().save(output);
-      sheet.reject();
-    });
-  });
-  sheet.exec();
   std::fprintf(stderr, saved ? "saved\n" : "not saved\n");
   return saved ? 0 : 1;
 }
