@@ -12,11 +12,13 @@
 
 #include "app/cross_section_app.h"
 #include "app/sheets.h"
+#include "screen_shot.h"
 
 using namespace hdmjm;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  test::UseScreenshotFont();
   if (argc < 3) {
     std::fprintf(stderr, "usage: sheet_screenshot TAB OUTPUT.png\n");
     return 2;
