@@ -2,6 +2,8 @@
 #include <QVBoxLayout>
 
 #include "pages/dialog_units.h"
+#include "pages/ditch_pages.h"
+#include "pages/multi_grid_pages.h"
 #include "pages/page_descriptors.h"
 #include "pages/page_spec.h"
 #include "pages/ysxsdlg.h"
@@ -24,12 +26,15 @@ class PlaceholderPage : public PropertyPage {
 
 constexpr bool kLeave = true;    // commits when it is left, and on OK
 constexpr bool kOkOnly = false;  // commits on OK only
-constexpr PageFactory kTodo = &CreatePlaceholder;
 constexpr PageFactory kTable = &CreateTablePage;
 
 constexpr PageSpec TablePageSpec(std::string_view className, std::string_view caption, bool leave,
                                  const PageDesc& desc) {
   return PageSpec{className, caption, leave, kTable, &desc};
+}
+constexpr PageSpec DitchPageSpec(std::string_view className, std::string_view caption,
+                                 const DitchPageDesc& desc) {
+  return PageSpec{className, caption, kLeave, &CreateDitchPage, &desc};
 }
 
 constexpr PageSpec kLeftSheet[] = {
@@ -39,15 +44,15 @@ constexpr PageSpec kLeftSheet[] = {
     TablePageSpec("CZLMHD", "左路面厚度", kLeave, CZLMHD),
     {"CHdmZLDBP", "左路堤边坡", kLeave, &CreateSlopePage<SlopePage::LeftEmbankment>},
     {"CHdmZLQBP", "左路堑边坡", kLeave, &CreateSlopePage<SlopePage::LeftCut>},
-    {"CZLQSG", "左侧沟", kLeave, kTodo},
-    {"CZLDSG", "左路堤水沟", kLeave, kTodo},
+    DitchPageSpec("CZLQSG", "左侧沟", CZLQSG),
+    DitchPageSpec("CZLDSG", "左路堤水沟", CZLDSG),
     TablePageSpec("HDMLeftGouPD", "左沟底坡", kOkOnly, HDMLeftGouPD),
-    {"CLJSG", "左天沟", kLeave, kTodo},
+    DitchPageSpec("CLJSG", "左天沟", CLJSG),
     TablePageSpec("LeftDQ", "左挡墙分段", kOkOnly, LeftDQ),
     TablePageSpec("CHTHD", "左清表土厚度", kLeave, CHTHD),
     TablePageSpec("LCTKDDlg", "左超填宽度", kOkOnly, LCTKDDlg),
     TablePageSpec("LARCBPDlg", "左弧形边坡", kOkOnly, LARCBPDlg),
-    {"CLeftAutoDesCS", "左自动化设计参数", kOkOnly, kTodo},
+    {"CLeftAutoDesCS", "左自动化设计参数", kOkOnly, &Create<CLeftAutoDesCS>},
     TablePageSpec("CLeftWFSJ", "左挖方分类", kLeave, CLeftWFSJ),
 };
 
@@ -59,14 +64,14 @@ constexpr PageSpec kRightSheet[] = {
     TablePageSpec("CYHTHD", "右清表土厚度", kLeave, CYHTHD),
     {"CHdmYLDBP", "右路堤边坡", kLeave, &CreateSlopePage<SlopePage::RightEmbankment>},
     {"CHdmYLQBP", "右路堑边坡", kLeave, &CreateSlopePage<SlopePage::RightCut>},
-    {"CYLQSG", "右侧沟", kLeave, kTodo},
-    {"CYLDSG", "右路堤水沟", kLeave, kTodo},
+    DitchPageSpec("CYLQSG", "右侧沟", CYLQSG),
+    DitchPageSpec("CYLDSG", "右路堤水沟", CYLDSG),
     TablePageSpec("HDMRightGouPD", "右沟底坡", kOkOnly, HDMRightGouPD),
-    {"CRJSG", "右天沟", kLeave, kTodo},
+    DitchPageSpec("CRJSG", "右天沟", CRJSG),
     TablePageSpec("RightDQ", "右挡墙分段", kOkOnly, RightDQ),
     TablePageSpec("RCTKDDlg", "右超填宽度", kOkOnly, RCTKDDlg),
     TablePageSpec("RARCBPDlg", "右弧形边坡", kOkOnly, RARCBPDlg),
-    {"CRightAutoDesCS", "右自动化设计参数", kOkOnly, kTodo},
+    {"CRightAutoDesCS", "右自动化设计参数", kOkOnly, &Create<CRightAutoDesCS>},
     TablePageSpec("CRightWFSJ", "右挖方分类", kLeave, CRightWFSJ),
 };
 
@@ -85,7 +90,7 @@ std::vector<PageSpec> MainSheetPages(const AppPageFactories& app) {
       TablePageSpec("CYDLX1", "用地类型表", kLeave, CYDLX1),
       TablePageSpec("YDFDB1", "用地面积汇总分段表", kLeave, YDFDB1),
       {"YSXSdlg", "松方压实系数", kOkOnly, &Create<YSXSdlg>},
-      {"CGLDM", "关联断面参数设置", kLeave, kTodo},
+      {"CGLDM", "关联断面参数设置", kLeave, &Create<CGLDM>},
   };
 }
 

@@ -78,14 +78,24 @@ QString TablePage::HeadingText() const {
   return ToQString(kHeadingFormat).arg(QString::fromStdString(Session().CurrentRoadName()));
 }
 
+std::vector<TableBinding*> TablePage::OrderedBindings() const {
+  std::vector<TableBinding*> bindings;
+  if (order_.empty()) {
+    for (const GridPanel& panel : panels_) bindings.push_back(panel.binding);
+  } else {
+    for (int index : order_) bindings.push_back(panels_.at(index).binding);
+  }
+  return bindings;
+}
+
 void TablePage::Fill(RoadSectionStore* record) {
   if (heading_) heading_->setText(HeadingText());
-  for (const GridPanel& panel : panels_) panel.binding->Fill(record);
+  for (TableBinding* binding : OrderedBindings()) binding->Fill(record);
 }
 
 void TablePage::WriteBack(RoadSectionStore& record) {
-  for (const GridPanel& panel : panels_)
-    if (!panel.binding->WriteBack(record)) return;
+  for (TableBinding* binding : OrderedBindings())
+    if (!binding->WriteBack(record)) return;
 }
 
 std::unique_ptr<PropertyPage> CreateTablePage(const PageSpec& spec, const PageContext& context) {

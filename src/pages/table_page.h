@@ -6,6 +6,7 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "pages/page_spec.h"
 #include "pages/table_binding.h"
@@ -51,6 +52,10 @@ class TablePage : public PropertyPage {
   QLabel* Heading() const { return heading_; }  // null on a page without one
   // The page's layout; what is added goes below the grids.
   QVBoxLayout* Body() const { return body_; }
+  // The order in which the fill and the write-back visit the grids, by index; by default the
+  // order they were added in. A page whose grids are laid out in one order and kept in another
+  // says so here.
+  void SetGridOrder(std::vector<int> order) { order_ = std::move(order); }
 
  protected:
   // The heading's text for the current road.
@@ -58,6 +63,8 @@ class TablePage : public PropertyPage {
   void Fill(RoadSectionStore* record) override;
   // Every grid in turn; a failed allocation ends the write-back.
   void WriteBack(RoadSectionStore& record) override;
+  // The grids' bindings in the order of SetGridOrder.
+  std::vector<TableBinding*> OrderedBindings() const;
 
  private:
   QVBoxLayout* body_;
@@ -65,6 +72,7 @@ class TablePage : public PropertyPage {
   int gridsEnd_ = 0;              // where the next grid goes in body_
   LandTypeList landTypes_;        // the project's land-use types, for the columns that offer them
   std::deque<GridPanel> panels_;  // stable references for the subclasses
+  std::vector<int> order_;        // empty: as added
 };
 
 // The factory of every page built from its descriptor.

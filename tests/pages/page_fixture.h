@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <new>
 
 #include "pages/page_spec.h"
 #include "pages/table_page.h"
@@ -38,6 +39,45 @@ inline const PageSpec& SpecOf(std::string_view className) {
     if (spec.className == className) return spec;
   throw std::logic_error("no page " + std::string(className));
 }
+
+// A table that fails to allocate its new rows, described like the catalogue's table `baseName`
+// and reading the record through it.
+class FailingTable : public TableDesc {
+ public:
+  explicit FailingTable(std::string_view baseName)
+      : TableDesc(std::string(baseName), TableScope::Side, DataDefinitions(baseName, kLeft),
+                  DataDefinitions(baseName, kRight)),
+        real_(*FindTable(baseName)) {
+    std::vector<FieldKind> kinds;
+    for (const DataColumn& column : real_.DataColumns(kLeft)) kinds.push_back(column.kind);
+    SetKinds(kinds);
+  }
+  int RowCount(const RoadSectionStore& s, Side side) const override {
+    return real_.RowCount(s, side);
+  }
+  void Resize(RoadSectionStore& s, Side side, int rows) const override {
+    real_.Resize(s, side, rows);
+  }
+  FieldValue Get(const RoadSectionStore& s, Side side, int row, int col) const override {
+    return real_.Get(s, side, row, col);
+  }
+  void Set(RoadSectionStore& s, Side side, int row, int col, const FieldValue& v) const override {
+    real_.Set(s, side, row, col, v);
+  }
+  void SetDefault(RoadSectionStore&, Side, double, double) const override {}
+  void CopySide(RoadSectionStore&, Side, Side) const override {}
+  void ReplaceRows(RoadSectionStore&, Side,
+                   const std::vector<std::vector<FieldValue>>&) const override {
+    throw std::bad_alloc();
+  }
+
+ private:
+  static std::vector<std::string> DataDefinitions(std::string_view baseName, Side side) {
+    const auto& all = FindTable(baseName)->ColumnDefinitions(side);
+    return {all.begin() + 2, all.end()};
+  }
+  const TableDesc& real_;
+};
 
 class PageTest : public ::testing::Test {
  protected:

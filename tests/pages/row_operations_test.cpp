@@ -149,40 +149,9 @@ TEST_F(RowOperations, LongTextsLongRoadNamesAndHugeValuesShowAndStoreWhole) {
   EXPECT_EQ(Record().landAreaSegments.at(0).endStation, 1e300);
 }
 
-// A table that fails to allocate its new rows.
-class FailingTable : public TableDesc {
- public:
-  FailingTable()
-      : TableDesc("横断面限制宽度", TableScope::Side, {"分段终里程 double", "路基限宽 double"}, {}),
-        real_(*FindTable(kWidthLimitTable)) {
-    SetKinds({FieldKind::Real, FieldKind::Real});
-  }
-  int RowCount(const RoadSectionStore& s, Side side) const override {
-    return real_.RowCount(s, side);
-  }
-  void Resize(RoadSectionStore& s, Side side, int rows) const override {
-    real_.Resize(s, side, rows);
-  }
-  FieldValue Get(const RoadSectionStore& s, Side side, int row, int col) const override {
-    return real_.Get(s, side, row, col);
-  }
-  void Set(RoadSectionStore& s, Side side, int row, int col, const FieldValue& v) const override {
-    real_.Set(s, side, row, col, v);
-  }
-  void SetDefault(RoadSectionStore&, Side, double, double) const override {}
-  void CopySide(RoadSectionStore&, Side, Side) const override {}
-  void ReplaceRows(RoadSectionStore&, Side,
-                   const std::vector<std::vector<FieldValue>>&) const override {
-    throw std::bad_alloc();
-  }
-
- private:
-  const TableDesc& real_;
-};
-
 TEST_F(RowOperations, AFailedAllocationTellsTheDesignerAndLeavesTheTableAsItWas) {
   Record().widthLimits[kLeft] = {{100, 10}, {200, 20}};
-  const FailingTable failing;
+  const FailingTable failing(kWidthLimitTable);
   CGridCtrl grid;
   TableBinding binding(SpecOf("LUJXKFD").descriptor->grid, kLeft, grid, recorders.messages,
                        &failing);

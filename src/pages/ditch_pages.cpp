@@ -1,0 +1,234 @@
+#include "pages/ditch_pages.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+#include <cmath>
+
+#include "slopes/preview_box.h"
+#include "store/field_text.h"
+
+namespace hdmjm {
+namespace {
+
+constexpr std::string_view kLining = "浆砌厚度(m)";
+constexpr std::string_view kRadius = "沟底半径(m)";
+
+// 天沟: the left page gives its slopes in metres, the right one as ratios.
+constexpr GridColumn InterceptColumn(int index, bool right) {
+  constexpr GridColumn kColumns[] = {
+      {"分段起点里程", "分段起里程"},  {"边距(m)", "起始边距"},         {"水沟深(m)", "起始水沟深"},
+      {"水沟底宽(m)", "起始水沟底宽"}, {"分段终点里程", "分段终里程"},  {"边距(m)", "终止边距"},
+      {"水沟深(m)", "终止水沟深"},     {"水沟底宽(m)", "终止水沟底宽"}, {"内侧边坡(m)", "内侧边坡"},
+      {"外侧边坡(m)", "外侧边坡"},     {kLining, "浆砌厚度"},           {kRadius, kRadiusColumn}};
+  GridColumn column = kColumns[index];
+  if (right && index == 8) column.header = "内侧边坡(1:)";
+  if (right && index == 9) column.header = "外侧边坡(1:)";
+  return column;
+}
+template <bool kRight>
+constexpr auto kInterceptColumns = [] {
+  std::array<GridColumn, 12> columns{};
+  for (int i = 0; i < 12; ++i) columns[i] = InterceptColumn(i, kRight);
+  return columns;
+}();
+constexpr int kInterceptWidths[] = {4, 8};
+
+// 侧沟: the left table names its slopes 左侧边坡 and 右侧边坡.
+constexpr GridColumn kSideDitchColumns[] = {{"分段终点里程", "分段终里程"},
+                                            {"水沟底宽(m)", "水沟底宽"},
+                                            {"沟  深(m)", "沟深"},
+                                            {"内侧边坡(1:)", "左侧边坡", "内侧边坡"},
+                                            {"外侧边坡(1:)", "右侧边坡", "外侧边坡"},
+                                            {kLining, "浆砌厚度"},
+                                            {kRadius, kRadiusColumn}};
+constexpr int kSideDitchWidths[] = {2};
+
+// 排水沟: the bottom width and the depth of each end are held crosswise, the value under a
+// width header in the depth column and the other way round, as the stored tables have it.
+constexpr GridColumn kEmbankmentDitchColumns[] = {{"类型", "坡脚墙"},
+                                                  {kLining, "浆砌厚度"},
+                                                  {"起始里程", "起始里程"},
+                                                  {"起始护坡道宽(m)", "起始护坡道宽"},
+                                                  {"起始护坡道厚(m)", "起始护坡道厚"},
+                                                  {"起始水沟底宽(m)", "起始水沟深"},
+                                                  {"起始水沟深(m)", "起始水沟底宽"},
+                                                  {"起始挡水堰宽(m)", "起始挡水堰宽"},
+                                                  {"起始挡水堰厚(m)", "起始挡水堰厚"},
+                                                  {"终止里程", "终止里程"},
+                                                  {"终止护坡道宽(m)", "终止护坡道宽"},
+                                                  {"终止护坡道厚(m)", "终止护坡道厚"},
+                                                  {"终止水沟底宽(m)", "终止水沟深"},
+                                                  {"终止水沟深(m)", "终止水沟底宽"},
+                                                  {"终止挡水堰宽(m)", "终止挡水堰宽"},
+                                                  {"终止挡水堰厚(m)", "终止挡水堰厚"},
+                                                  {"内侧边坡(1:)", "内侧边坡"},
+                                                  {"外侧边坡(1:)", "外侧边坡"},
+                                                  {"挡水堰边坡(1:)", "挡水堰坡"},
+                                                  {kRadius, kRadiusColumn}};
+constexpr int kEmbankmentDitchWidths[] = {6, 13};
+
+constexpr GridDesc InterceptDitch(std::span<const GridColumn> columns) {
+  return {.table = kInterceptDitchTable,
+          .columns = columns,
+          .numberHeader = "序号",
+          .insertCaption = "添加一行"};
+}
+constexpr GridDesc SideDitch() { return {.table = kSideDitchTable, .columns = kSideDitchColumns}; }
+constexpr GridDesc EmbankmentDitch() {
+  return {
+      .table = kEmbankmentDitchTable, .columns = kEmbankmentDitchColumns, .numberHeader = "序号"};
+}
+
+constexpr RadiusCheck Check(int radiusColumn, std::span<const int> widths,
+                            std::string_view message) {
+  return {radiusColumn, widths, message};
+}
+
+// The grid columns of a side-ditch row that the preview reads, in the order of its fields.
+constexpr int kPreviewBottomWidth = 2, kPreviewDepth = 3, kPreviewInner = 4, kPreviewOuter = 5,
+              kPreviewLining = 6, kPreviewRadius = 7;
+
+}  // namespace
+
+const DitchPageDesc CLJSG{
+    {kLeft, true, InterceptDitch(kInterceptColumns<false>)},
+    Check(12, kInterceptWidths, "%1第%2行左天沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+    {},
+    {}};
+const DitchPageDesc CRJSG{
+    {kRight, true, InterceptDitch(kInterceptColumns<true>)},
+    Check(12, kInterceptWidths, "%1第%2行右天沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+    {},
+    {}};
+const DitchPageDesc CZLQSG{
+    {kLeft, true, SideDitch()},
+    Check(7, kSideDitchWidths, "%1第%2行左侧沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+    "复制到右侧",
+    "刷新视图"};
+const DitchPageDesc CYLQSG{
+    {kRight, true, SideDitch()},
+    Check(7, kSideDitchWidths, "%1第%2行右侧沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+    "复制到左侧",
+    "刷新视图 "};
+const DitchPageDesc CZLDSG{{kLeft, true, EmbankmentDitch()},
+                           Check(20, kEmbankmentDitchWidths,
+                                 "%1第%2行左排水沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+                           "复制到右侧",
+                           {}};
+const DitchPageDesc CYLDSG{{kRight, true, EmbankmentDitch()},
+                           Check(20, kEmbankmentDitchWidths,
+                                 "%1第%2行右排水沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
+                           "复制到左侧",
+                           {}};
+
+void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMessages& messages,
+                        std::function<std::string()> roadName) {
+  binding.SetRowCheck([&binding, check, &messages, roadName = std::move(roadName)](
+                          int tableRow, std::vector<FieldValue>& fields) {
+    const Side side = binding.TableSide();
+    const int radiusField = binding.FieldOf(check.radiusColumn, side);
+    if (radiusField < 0) return;
+    const double radius = std::get<double>(fields[radiusField]);
+    if (!(std::abs(radius) > 0.001)) return;  // a flat bottom, never tested
+    for (int column : check.widthColumns) {
+      const int widthField = binding.FieldOf(column, side);
+      if (widthField < 0 || !(radius < std::get<double>(fields[widthField]) / 2)) continue;
+      messages.Show(QString::fromUtf8(check.message.data(), qsizetype(check.message.size()))
+                        .arg(QString::fromStdString(roadName()))
+                        .arg(tableRow + 1)
+                        .toStdString());
+      fields[radiusField] = 0.0;
+      return;
+    }
+  });
+}
+
+DitchPage::DitchPage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
+                     const DitchPageDesc& desc)
+    : TablePage(context, caption, hasLeaveHandler, desc), desc_(desc) {
+  const GridPanel& panel = Panel(0);
+  InstallRadiusCheck(*panel.binding, desc.radius, Context().messages,
+                     [this] { return writingRoad_; });
+  const auto addButton = [&](std::string_view caption, const char* name) {
+    auto* button = new QPushButton(ToQString(caption), this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    panel.buttons->insertWidget(panel.buttons->count() - 1, button);  // before the stretch
+    return button;
+  };
+  if (!desc.copyCaption.empty()) {
+    copyButton_ = addButton(desc.copyCaption, "copyButton");
+    connect(copyButton_, &QPushButton::clicked, this, &DitchPage::Copy);
+  }
+  if (!desc.refreshCaption.empty()) {
+    refreshButton_ = addButton(desc.refreshCaption, "refreshButton");
+    preview_ = new PreviewBox(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setMinimumHeight(120);
+    Body()->addWidget(preview_, 1);
+    const DitchDirection direction =
+        desc.side == kLeft ? DitchDirection::Leftwards : DitchDirection::Rightwards;
+    preview_->SetSource([this, direction](int width, int height) -> std::optional<PreviewDrawing> {
+      const std::optional<SideDitchRow> row = PreviewRow();
+      if (!row) return std::nullopt;
+      return SideDitchPreview(*row, direction, width, height);
+    });
+    // Repaints the page, and with it the preview, which then shows the focus row.
+    connect(refreshButton_, &QPushButton::clicked, this, [this] {
+      update();
+      preview_->update();
+    });
+  }
+}
+
+bool DitchPage::CopyToOtherSide(TableBinding& binding, RoadSectionStore& record) {
+  const Side other = binding.TableSide() == kLeft ? kRight : kLeft;
+  return binding.WriteInto(record, other, false);
+}
+
+void DitchPage::Copy() {
+  if (RoadSectionStore* record = FilledRecord()) CopyToOtherSide(Binding(), *record);
+}
+
+void DitchPage::Fill(RoadSectionStore* record) {
+  previewed_ = false;
+  TablePage::Fill(record);
+  if (preview_) preview_->update();
+}
+
+void DitchPage::WriteBack(RoadSectionStore& record) {
+  writingRoad_ = record.roadName;
+  TablePage::WriteBack(record);
+}
+
+std::optional<SideDitchRow> DitchPage::PreviewRow() {
+  if (!previewed_) {
+    previewed_ = true;
+    const RoadSectionStore* record = FilledRecord();
+    if (!record || record->sideDitches[desc_.side].empty()) return std::nullopt;
+    return record->sideDitches[desc_.side].front();
+  }
+  const CGridCtrl& grid = Grid();
+  const int row = grid.GetFocusCell().row;
+  if (row < 1 || row >= grid.GetRowCount() - 1) return std::nullopt;  // none, or the append row
+  const auto cell = [&](int col) { return DecimalValue(grid.GetItemText(row, col).toStdString()); };
+  SideDitchRow ditch;
+  ditch.bottomWidth = cell(kPreviewBottomWidth);
+  ditch.depth = cell(kPreviewDepth);
+  ditch.slope1 = cell(kPreviewInner);
+  ditch.slope2 = cell(kPreviewOuter);
+  ditch.liningThickness = cell(kPreviewLining);
+  ditch.bottomRadius = cell(kPreviewRadius);
+  return ditch;
+}
+
+std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context) {
+  auto page = std::make_unique<DitchPage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
+                                          static_cast<const DitchPageDesc&>(*spec.descriptor));
+  page->setObjectName(ToQString(spec.className));
+  return page;
+}
+
+}  // namespace hdmjm
