@@ -48,9 +48,11 @@ constexpr RadiusCheck kMedianDitchRadius{
 AutoDesignPage::AutoDesignPage(const PageContext& context, const QString& caption,
                                bool hasLeaveHandler, Side side)
     : TablePage(context, caption, hasLeaveHandler, true) {
-  AddGrid(kFlattenRanges, side, QStringLiteral("低挖方路堑自动推平"));
-  AddGrid(kFillRanges, side, QStringLiteral("低填方路堤自动填平"));
-  AddGrid(kShoulderRanges, side, QStringLiteral("低填方路堤自动加宽土路肩"));
+  // Three narrow grids of two stations each: side by side.
+  QBoxLayout* row = AddGridRow();
+  AddGrid(kFlattenRanges, side, QStringLiteral("低挖方路堑自动推平"), row);
+  AddGrid(kFillRanges, side, QStringLiteral("低填方路堤自动填平"), row);
+  AddGrid(kShoulderRanges, side, QStringLiteral("低填方路堤自动加宽土路肩"), row);
   // Filled and written back 填平 first, then 推平, then 加宽土路肩.
   SetGridOrder({kFillGrid, kFlattenGrid, kShoulderGrid});
 }

@@ -31,18 +31,30 @@ TablePage::TablePage(const PageContext& context, const QString& caption, bool ha
   AddGrid(desc.grid, desc.side);
 }
 
-TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side,
-                                         const QString& groupTitle) {
+QBoxLayout* TablePage::AddGridRow() {
+  auto* row = new QHBoxLayout;
+  body_->insertLayout(gridsEnd_++, row, 1);
+  return row;
+}
+
+TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side, const QString& groupTitle,
+                                         QBoxLayout* row) {
   QWidget* frame = this;
   QVBoxLayout* layout = new QVBoxLayout;
   if (!groupTitle.isEmpty()) {
     auto* group = new QGroupBox(groupTitle, this);
     group->setLayout(layout);
-    body_->insertWidget(gridsEnd_++, group, 1);
+    if (row)
+      row->addWidget(group, 1);
+    else
+      body_->insertWidget(gridsEnd_++, group, 1);
     frame = group;
   } else {
     layout->setContentsMargins(0, 0, 0, 0);
-    body_->insertLayout(gridsEnd_++, layout, 1);
+    if (row)
+      row->addLayout(layout, 1);
+    else
+      body_->insertLayout(gridsEnd_++, layout, 1);
   }
 
   CGridCtrl* grid = nullptr;

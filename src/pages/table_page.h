@@ -11,6 +11,7 @@
 #include "pages/page_spec.h"
 #include "pages/table_binding.h"
 
+class QBoxLayout;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -44,7 +45,11 @@ class TablePage : public PropertyPage {
   // A page without grids yet: its subclass adds them.
   TablePage(const PageContext& context, const QString& caption, bool hasLeaveHandler, bool heading);
 
-  GridPanel& AddGrid(const GridDesc& desc, Side side, const QString& groupTitle = {});
+  // Adds a grid below the others, or into `row` (from AddGridRow) beside the grids there.
+  GridPanel& AddGrid(const GridDesc& desc, Side side, const QString& groupTitle = {},
+                     QBoxLayout* row = nullptr);
+  // A row below the grids, for grids that stand side by side.
+  QBoxLayout* AddGridRow();
   int GridCount() const { return static_cast<int>(panels_.size()); }
   const GridPanel& Panel(int index) const { return panels_.at(index); }
   TableBinding& Binding(int index = 0) const { return *panels_.at(index).binding; }

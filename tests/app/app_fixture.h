@@ -2,6 +2,8 @@
 // record, and helpers that drive tabs, buttons and modal dialogs with Qt Test's events.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include <functional>
 
 #include "app/property_sheet.h"
+#include "grid/gridctrl.h"
 #include "store/test_support.h"
 
 namespace hdmjm::test {
@@ -76,6 +79,21 @@ inline EditPage* EditPageAt(const PropertySheet& sheet, int index) {
 inline void ClickTab(PropertySheet& sheet, int index) {
   QTabBar* bar = sheet.Tabs()->tabBar();
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+// Clicks cell (row, col) of a grid: it takes the focus there.
+inline void Click(CGridCtrl& grid, int row, int col) {
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.GetCellRect(row, col).center());
+}
+
+// Types over the cell's text and ends the edit with Tab.
+inline void Type(CGridCtrl& grid, int row, int col, const QString& text) {
+  if (grid.GetFocusCell() != CellId{row, col}) Click(grid, row, col);
+  QTest::keyClicks(&grid, text.left(1));
+  ASSERT_NE(grid.InPlaceEditor(), nullptr);
+  QTest::keyClicks(grid.InPlaceEditor(), text.mid(1));
+  QTest::keyClick(grid.InPlaceEditor(), Qt::Key_Tab);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 inline void ClickButton(QDialog& dialog, QDialogButtonBox::StandardButton which) {

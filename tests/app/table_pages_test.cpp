@@ -28,18 +28,6 @@ class TablePagesInASheet : public ::testing::Test {
   TablePage& PageAt(int index) { return *dynamic_cast<TablePage*>(sheet.Page(index)); }
   CGridCtrl& GridAt(int index) { return PageAt(index).Grid(); }
 
-  void Click(CGridCtrl& grid, int row, int col) {
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.GetCellRect(row, col).center());
-  }
-  // Types over the cell's text and ends the edit with Tab.
-  void Type(CGridCtrl& grid, int row, int col, const QString& text) {
-    if (grid.GetFocusCell() != CellId{row, col}) Click(grid, row, col);
-    QTest::keyClicks(&grid, text.left(1));
-    ASSERT_NE(grid.InPlaceEditor(), nullptr);
-    QTest::keyClicks(grid.InPlaceEditor(), text.mid(1));
-    QTest::keyClick(grid.InPlaceEditor(), Qt::Key_Tab);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
   void Press(int page, const char* button) {
     QTest::mouseClick(PageAt(page).findChild<QPushButton*>(button), Qt::LeftButton);
   }
