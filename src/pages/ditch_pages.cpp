@@ -130,11 +130,12 @@ void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMes
     const Side side = binding.TableSide();
     const int radiusField = binding.FieldOf(check.radiusColumn, side);
     if (radiusField < 0) return;
-    const double radius = std::get<double>(fields[radiusField]);
-    if (!(std::abs(radius) > 0.001)) return;  // a flat bottom, never tested
+    const double* radius = std::get_if<double>(&fields[radiusField]);
+    if (!radius || !(std::abs(*radius) > 0.001)) return;  // a flat bottom, never tested
     for (int column : check.widthColumns) {
       const int widthField = binding.FieldOf(column, side);
-      if (widthField < 0 || !(radius < std::get<double>(fields[widthField]) / 2)) continue;
+      const double* width = widthField < 0 ? nullptr : std::get_if<double>(&fields[widthField]);
+      if (!width || !(*radius < *width / 2)) continue;
       messages.Show(QString::fromUtf8(check.message.data(), qsizetype(check.message.size()))
                         .arg(QString::fromStdString(roadName()))
                         .arg(tableRow + 1)
