@@ -77,8 +77,10 @@ constexpr GridDesc InterceptDitch(std::span<const GridColumn> columns) {
 }
 constexpr GridDesc SideDitch() { return {.table = kSideDitchTable, .columns = kSideDitchColumns}; }
 constexpr GridDesc EmbankmentDitch() {
-  return {
-      .table = kEmbankmentDitchTable, .columns = kEmbankmentDitchColumns, .numberHeader = "序号"};
+  return {.table = kEmbankmentDitchTable,
+          .columns = kEmbankmentDitchColumns,
+          .numberHeader = "序号",
+          .cellEdited = &ZeroShoulderDitchCells};
 }
 
 constexpr RadiusCheck Check(int radiusColumn, std::span<const int> widths,

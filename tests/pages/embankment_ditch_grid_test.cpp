@@ -3,35 +3,13 @@
 #include "grid/inplacelist.h"
 #include "grid/typedgridctrl.h"
 #include "page_fixture.h"
+#include "pages/ditch_pages.h"
 
 namespace hdmjm::test {
 namespace {
 
 // Columns 6 and 7, and 13 and 14, show 水沟底宽 and 水沟深 crosswise.
-constexpr GridColumn kColumns[] = {{"类型", "坡脚墙"},
-                                   {"浆砌厚度(m)", "浆砌厚度"},
-                                   {"起始里程", "起始里程"},
-                                   {"起始护坡道宽(m)", "起始护坡道宽"},
-                                   {"起始护坡道厚(m)", "起始护坡道厚"},
-                                   {"起始水沟底宽(m)", "起始水沟深"},
-                                   {"起始水沟深(m)", "起始水沟底宽"},
-                                   {"起始挡水堰宽(m)", "起始挡水堰宽"},
-                                   {"起始挡水堰厚(m)", "起始挡水堰厚"},
-                                   {"终止里程", "终止里程"},
-                                   {"终止护坡道宽(m)", "终止护坡道宽"},
-                                   {"终止护坡道厚(m)", "终止护坡道厚"},
-                                   {"终止水沟底宽(m)", "终止水沟深"},
-                                   {"终止水沟深(m)", "终止水沟底宽"},
-                                   {"终止挡水堰宽(m)", "终止挡水堰宽"},
-                                   {"终止挡水堰厚(m)", "终止挡水堰厚"},
-                                   {"内侧边坡(1:)", "内侧边坡"},
-                                   {"外侧边坡(1:)", "外侧边坡"},
-                                   {"挡水堰边坡(1:)", "挡水堰坡"},
-                                   {"沟底半径(m)", "沟底半径"}};
-constexpr GridDesc kDitchGrid{.table = kEmbankmentDitchTable,
-                              .columns = kColumns,
-                              .numberHeader = "序号",
-                              .cellEdited = &ZeroShoulderDitchCells};
+const GridDesc& kDitchGrid = CYLDSG.grid;
 
 TEST_F(PageTest, ADitchGridShowsColumnsCrosswiseAndZeroesBermAndWeirOfAShoulderDitch) {
   EmbankmentDitchRow row;
