@@ -15,6 +15,7 @@
 #include "store/catalogue.h"
 #include "store/project_paths.h"
 #include "store/records.h"
+#include "store/scheme.h"
 #include "tool_messages.h"
 
 namespace hdmjm::tool {
@@ -23,69 +24,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
+constexpr int kExitNothingDone = 1;  // the database did not open, is no scheme, or has no roads
 constexpr int kExitUsage = 2;
+constexpr int kExitNotAllSaved = 3;  // resave: some roads not saved; dump: some not read whole
 constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
 constexpr std::string_view kVerboseFlag = "--verbose";
-
-// Passes messages on and counts them, so a road whose loading said anything can be told apart.
-class CountingMessages : public UserMessages {
- public:
-  explicit CountingMessages(UserMessages& target) : target_(target) {}
-  void Show(const std::string& text, const std::string& title, Icon icon) override {
-    ++count_;
-    target_.Show(text, title, icon);
-  }
-  int Count() const { return count_; }
-
- private:
-  UserMessages& target_;
-  int count_ = 0;
-};
-
-struct LoadedRoad {
-  std::unique_ptr<RoadSectionStore> record;
-  bool quiet;  // loading showed no message
-};
-
-// An opened scheme: one loaded record per road, whose messages pass through a counter.
-class OpenedScheme {
- public:
-  explicit OpenedScheme(const Services& services)
-      : counted_(*services.messages), services_{&counted_, services.trace, services.progress} {}
-  OpenedScheme(const OpenedScheme&) = delete;
-  OpenedScheme& operator=(const OpenedScheme&) = delete;
-
-  // What opening a scheme does: the road list from 断链表 on a record of its own, then one
-  // record per road, loaded. False when the database does not open.
-  bool Open(const std::string& database) {
-    {
-      AdoConnection probe(services_);
-      if (!probe.Open(ConnectionString(database))) {
-        services_.messages->Show(std::string(messages::kConnectFailed));
-        return false;
-      }
-    }
-    RoadSectionStore list(services_);
-    list.BuildRoadList(database);
-    if (list.roadList.empty()) services_.messages->Show(std::string(messages::kNoRoads));
-    for (const RoadEntry& entry : list.roadList) {
-      auto record = std::make_unique<RoadSectionStore>(services_);
-      record->databasePath = database;
-      record->roadName = entry.name;
-      const int before = counted_.Count();
-      record->LoadRoad(record->databasePath, record->roadName);
-      roads_.push_back({std::move(record), counted_.Count() == before});
-    }
-    return true;
-  }
-  std::vector<LoadedRoad>& Roads() { return roads_; }
-
- private:
-  CountingMessages counted_;
-  Services services_;
-  std::vector<LoadedRoad> roads_;
-};
 
 Json ToJson(const FieldValue& value) {
   return std::visit([](const auto& v) { return Json(v); }, value);
@@ -132,13 +75,12 @@ Json TableJson(const RoadSectionStore& road, const TableStep& step) {
   return rows;
 }
 
-Json RoadJson(RoadSectionStore& road) {
+Json RoadJson(const RoadSectionStore& road) {
   Json json = Json::object();
   json["name"] = road.roadName;
-  double start = 0, end = 0;
-  const bool hasRows = road.ReadChainBreaks(road.databasePath, road.roadName, start, end);
-  json["start"] = hasRows ? Json(start) : Json(nullptr);
-  json["end"] = hasRows ? Json(end) : Json(nullptr);
+  const bool hasRows = !road.chainBreaks.empty();
+  json["start"] = hasRows ? Json(road.chainBreaks.front().leftStation) : Json(nullptr);
+  json["end"] = hasRows ? Json(road.chainBreaks.back().rightStation) : Json(nullptr);
   Json breaks = Json::array();
   for (const ChainBreakRow& row : road.chainBreaks) {
     breaks.push_back({{"等号左里程冠号", row.leftPrefix},
@@ -154,44 +96,47 @@ Json RoadJson(RoadSectionStore& road) {
   return json;
 }
 
-int Dump(const std::string& database, const Services& services) {
-  OpenedScheme scheme(services);
-  if (!scheme.Open(database)) return kExitFailed;
-  Json document = Json::object();
-  document["database"] = database;
-  document["roads"] = Json::array();
-  for (LoadedRoad& road : scheme.Roads()) document["roads"].push_back(RoadJson(*road.record));
-  // Texts from older databases may not be UTF-8; they are shown, not allowed to abort the dump.
-  std::cout << document.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-  return kExitOk;
+// Texts from older databases may not be UTF-8; they are shown, not allowed to abort the dump.
+std::string DumpText(const Json& json) {
+  return json.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-// Saves every road. A road whose loading reported a problem (rows that did not fit, a failed
-// upgrade) is not saved: its record may hold less than the database, and saving would lose the
-// rest.
-int Resave(const std::string& database, const Services& services) {
-  OpenedScheme scheme(services);
-  if (!scheme.Open(database)) return kExitFailed;
-  std::vector<std::string> unsaved;
-  for (LoadedRoad& road : scheme.Roads()) {
-    RoadSectionStore& record = *road.record;
-    if (!road.quiet) {
-      services.messages->Show(Format(kLoadTroubleMessage, record.roadName));
-      unsaved.push_back(record.roadName);
-    } else if (!record.SaveRoad(record.databasePath, record.roadName)) {
-      unsaved.push_back(record.roadName);
+// The document {"database": ..., "roads": [...]} written one road at a time, so that memory
+// holds one road's text at most; the text is the same as dumping the whole document at once.
+int Dump(const std::string& database, const Services& services) {
+  SchemeStore scheme(services);
+  if (!scheme.Open(database)) return kExitNothingDone;
+  RoadRecords records = scheme.TakeRecords();
+  std::cout << "{\n  \"database\": " << DumpText(Json(database)) << ",\n  \"roads\": [";
+  bool whole = true;
+  for (size_t i = 0; i < records.size(); ++i) {
+    whole = whole && records[i]->LoadedWhole();
+    std::string text = DumpText(RoadJson(*records[i]));
+    // Indent the road's lines to their depth in the document.
+    std::string indented = "\n    ";
+    for (char c : text) {
+      indented += c;
+      if (c == '\n') indented += "    ";
     }
+    std::cout << (i ? "," : "") << indented;
+    records[i].reset();
   }
-  if (scheme.Roads().empty()) return kExitOk;
-  services.messages->Show(unsaved.empty() ? messages::Saved(database)
-                                          : messages::NotSaved(database, unsaved));
-  return unsaved.empty() ? kExitOk : kExitFailed;
+  std::cout << (records.empty() ? "]" : "\n  ]") << "\n}\n";
+  return whole ? kExitOk : kExitNotAllSaved;
+}
+
+// Saves every road as the main sheet's OK does: a road that did not load whole is not saved.
+int Resave(const std::string& database, const Services& services) {
+  SchemeStore scheme(services);
+  if (!scheme.Open(database)) return kExitNothingDone;
+  RoadRecords records = scheme.TakeRecords();
+  return scheme.Save(records).AllSaved() ? kExitOk : kExitNotAllSaved;
 }
 
 int Sample(const std::string& dir, const Services& services) {
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::absolute(dir, error);
-  if (error || !WriteSampleProject(folder, services)) return kExitFailed;
+  if (error || !WriteSampleProject(folder, services)) return kExitNothingDone;
   std::cout << WorkdirToken(folder.string()) << '\n';
   return kExitOk;
 }

@@ -8,7 +8,6 @@
 
 namespace hdmjm::tool {
 
-inline constexpr char kLoadTroubleMessage[] = "道路%s读入时出现问题, 为免丢失数据未重新存入!";
 inline constexpr char kExistsMessage[] = "%s已存在!";
 inline constexpr char kNotWrittenMessage[] = "无法写入%s!";
 

@@ -116,10 +116,10 @@ void PropertySheet::accept() {
   if (PropertyPage* page = Page(current_)) page->Leave();
   for (const Entry& entry : entries_)
     if (entry.page) entry.page->Ok();
-  AfterOk();
+  if (!AfterOk()) return;
   QDialog::accept();
 }
 
-void PropertySheet::AfterOk() {}
+bool PropertySheet::AfterOk() { return true; }
 
 }  // namespace hdmjm

@@ -36,8 +36,8 @@ class PropertySheet : public QDialog {
   void setVisible(bool visible) override;
 
  protected:
-  // Runs after every created page's OK handler, before the sheet closes.
-  virtual void AfterOk();
+  // Runs after every created page's OK handler. False keeps the sheet open.
+  virtual bool AfterOk();
   const PageContext& Context() const { return context_; }
 
  private:

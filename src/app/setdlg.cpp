@@ -1,6 +1,7 @@
 #include "app/setdlg.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -192,27 +193,17 @@ void SetDlg::LoadAllRoads() {
     progress_.SetTarget(progressWnd_.get());
     progressWnd_->ShowNow();
 
-    RoadSectionStore list(RecordServices());
-    list.BuildRoadList(databasePath_);
-    if (list.roadList.empty()) Context().messages.Show(std::string(messages::kNoRoads));
-
+    Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
+    auto scheme = std::make_unique<SchemeStore>(RecordServices());
+    scheme->Open(databasePath_);
     {
       const QSignalBlocker blocker(roadBox_);
       roadBox_->clear();
-      for (const RoadEntry& road : list.roadList) roadBox_->addItem(ToQt(road.name));
+      for (const RoadEntry& road : scheme->Roads()) roadBox_->addItem(ToQt(road.name));
       roadBox_->setCurrentIndex(0);
     }
-
-    Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
-    RoadRecordList records;
-    for (const RoadEntry& road : list.roadList) {
-      auto record = std::make_unique<RoadSectionStore>(RecordServices());
-      record->databasePath = databasePath_;
-      record->roadName = road.name;
-      record->LoadRoad(record->databasePath, record->roadName);
-      records.push_back(std::move(record));
-    }
-    Session().ReplaceRoads(std::move(records));
+    Session().ReplaceRoads(scheme->TakeRecords());
+    scheme_ = std::move(scheme);
 
     progress_.SetTarget(nullptr);
     progressWnd_.reset();
@@ -274,19 +265,19 @@ void SetDlg::ImportDatabase() {
   LoadAllRoads();
 }
 
-void SetDlg::SaveAllRoads() {
+bool SetDlg::SaveAllRoads() {
   const RoadRecordList& records = Session().RoadRecords();
-  if (records.empty()) return;
-  std::vector<std::string> unsaved;
-  for (const auto& record : records)
-    if (!record->SaveRoad(record->databasePath, record->roadName))
-      unsaved.push_back(record->roadName);
-  const std::string& path = records.front()->databasePath;
-  if (unsaved.empty()) {
-    Context().messages.Show(messages::Saved(path));
-    return;
-  }
-  Context().messages.Show(messages::NotSaved(path, unsaved));
+  if (records.empty() || !scheme_) return true;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
+  progress_.SetTarget(progressWnd_.get());
+  progressWnd_->ShowNow();
+  const SaveReport report = scheme_->SaveQuietly(records);
+  progress_.SetTarget(nullptr);
+  progressWnd_.reset();
+  QApplication::restoreOverrideCursor();
+  scheme_->ShowSaveReport(records.front()->databasePath, report);
+  return report.AllSaved();
 }
 
 }  // namespace hdmjm

@@ -10,6 +10,7 @@
 
 #include "app/progress.h"
 #include "pages/property_page.h"
+#include "store/scheme.h"
 
 class QComboBox;
 class QLabel;
@@ -34,8 +35,9 @@ class SetDlg : public PropertyPage {
   void CopyToLeft();
   void SetSegmentEnds();
   void ImportDatabase();
-  // Saves every road; tells the designer whether each was saved.
-  void SaveAllRoads();
+  // Saves every road that loaded whole; tells the designer what was not saved and why. False
+  // when not every road was saved: the records stay as edited, so OK can be pressed again.
+  bool SaveAllRoads();
 
   // The tables the side copies and the segment ends walk, by catalogue name.
   static std::vector<std::string_view> TableNames();
@@ -59,6 +61,7 @@ class SetDlg : public PropertyPage {
   ProgressFrames frames_;
   ProgressForwarder progress_;
   std::unique_ptr<ProgressWnd> progressWnd_;
+  std::unique_ptr<SchemeStore> scheme_;  // the scheme the records came from
   std::string databasePath_;
   QLabel* schemeLabel_;
   QComboBox* roadBox_;

@@ -14,9 +14,10 @@ std::span<const PageSpec> MainSheetPages() {
 HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
     : PropertySheet(QStringLiteral("横断面数据"), pages, context, parent) {}
 
-void HDMJM::AfterOk() {
+bool HDMJM::AfterOk() {
   for (int i = 0; i < PageCount(); ++i)
-    if (auto* settings = qobject_cast<SetDlg*>(Page(i))) settings->SaveAllRoads();
+    if (auto* settings = qobject_cast<SetDlg*>(Page(i))) return settings->SaveAllRoads();
+  return true;
 }
 
 HDMContainer::HDMContainer(const PageContext& context, QWidget* parent)

@@ -19,7 +19,8 @@ class HDMJM : public PropertySheet {
                  std::span<const PageSpec> pages = MainSheetPages());
 
  protected:
-  void AfterOk() override;
+  // Saves every road; the sheet stays open when not every road was saved.
+  bool AfterOk() override;
 };
 
 // The left side sheet, "左标准断面参数", built for one opening and destroyed when it closes.

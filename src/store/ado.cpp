@@ -40,6 +40,7 @@ constexpr std::string_view kRecordCountError = ":( GetRecordCount发生错误: %
 constexpr std::string_view kFieldsError = ":( GetFields发生错误: %s\n";
 constexpr std::string_view kFieldNameError = ":( GetFieldName发生错误: %s\n";
 constexpr std::string_view kFieldAccessError = ":( 字段访问失败: %s\n";
+constexpr std::string_view kExecuteError = ":( 执行语句发生错误: %s\n";
 
 constexpr std::string_view kDisconnectedText = "数据库可能已经断开,\r\n请重新连接、然后重试.";
 constexpr std::string_view kDisconnectedTitle = "提示";
@@ -282,24 +283,25 @@ Number FieldNumber(sqlite3_stmt* row, int column, FromReal fromReal, FromText fr
   }
 }
 
-int BindValue(sqlite3_stmt* statement, int parameter, const AdoValue& value) {
+int BindValue(sqlite3_stmt* statement, int parameter, const AdoValue& value,
+              sqlite3_destructor_type keep = SQLITE_STATIC) {
   struct Binder {
     sqlite3_stmt* s;
     int p;
+    sqlite3_destructor_type keep;
     int operator()(std::monostate) const { return sqlite3_bind_null(s, p); }
     int operator()(std::nullptr_t) const { return sqlite3_bind_null(s, p); }
     int operator()(std::int64_t v) const { return sqlite3_bind_int64(s, p, v); }
     int operator()(double v) const { return sqlite3_bind_double(s, p, v); }
     int operator()(const std::string& v) const {
-      return sqlite3_bind_text(s, p, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+      return sqlite3_bind_text(s, p, v.data(), static_cast<int>(v.size()), keep);
     }
     int operator()(const AdoBlob& v) const {
       if (v.bytes.empty()) return sqlite3_bind_zeroblob(s, p, 0);
-      return sqlite3_bind_blob(s, p, v.bytes.data(), static_cast<int>(v.bytes.size()),
-                               SQLITE_STATIC);
+      return sqlite3_bind_blob(s, p, v.bytes.data(), static_cast<int>(v.bytes.size()), keep);
     }
   };
-  return std::visit(Binder{statement, parameter}, value);
+  return std::visit(Binder{statement, parameter, keep}, value);
 }
 
 }  // namespace
@@ -600,6 +602,10 @@ bool AdoConnection::Open(const std::string& connectionString, int) {
     if (!fault) fault = HeaderFault(path);
   }
   if (fault) {
+    int code = rc != SQLITE_OK ? rc : (handle->db ? sqlite3_errcode(handle->db) : rc);
+    if (code == SQLITE_OK)
+      code = *fault == sqlite3_errstr(SQLITE_CORRUPT) ? SQLITE_CORRUPT : SQLITE_NOTADB;
+    Failed(code & 0xff, *fault);
     TraceLine(services_, kConnectionOpenError, *fault);
     return false;
   }
@@ -658,6 +664,19 @@ bool AdoConnection::Execute(const std::string& statement) {
   const std::string sql = MapDialect(statement);
   if (sqlite3_exec(handle_->db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
   services_.messages->Show(sqlite3_errmsg(handle_->db));
+  return false;
+}
+
+bool AdoConnection::ExecuteQuietly(const std::string& statement) {
+  if (!IsOpen()) {
+    Failed(SQLITE_MISUSE, std::string(kConnectionClosedText));
+    TraceLine(services_, kExecuteError, kConnectionClosedText);
+    return false;
+  }
+  const std::string sql = MapDialect(statement);
+  if (sqlite3_exec(handle_->db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  Failed(sqlite3_errcode(handle_->db) & 0xff, sqlite3_errmsg(handle_->db));
+  TraceLine(services_, kExecuteError, sqlite3_errmsg(handle_->db));
   return false;
 }
 
@@ -846,6 +865,17 @@ bool AdoRecordset::GetCollect(const std::string& fieldName, std::string& text) {
   return GetCollect(index, text);
 }
 
+bool AdoRecordset::GetValue(const std::string& fieldName, AdoValue& value) {
+  if (!Readable()) return false;
+  const int index = result_->FindField(fieldName);
+  if (index < 0) {
+    TraceLine(services_, kFieldAccessError, "no field named " + fieldName);
+    return false;
+  }
+  value = ColumnValue(result_->Select(), result_->Column(index));
+  return true;
+}
+
 bool AdoRecordset::GetReal(int index, double& value) {
   if (!ReadableField(index)) return false;
   value = FieldNumber<double>(
@@ -889,6 +919,91 @@ bool AdoRecordset::Update() {
   if (result_->WritePending(error)) return true;
   TraceLine(services_, kUpdateError, error);
   return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// AdoStatement
+
+struct AdoStatement::State {
+  AdoConnection& connection;
+  std::shared_ptr<Link> link;
+  sqlite3_stmt* statement = nullptr;
+
+  explicit State(AdoConnection& c) : connection(c) {}
+  bool Live() const { return statement && link && link->live; }
+  void Fail(int code, const std::string& text) {
+    connection.Failed(code & 0xff, text);
+    TraceLine(connection.services_, kExecuteError, text);
+  }
+  void FailFromEngine() { Fail(sqlite3_errcode(link->db), sqlite3_errmsg(link->db)); }
+};
+
+AdoStatement::AdoStatement(AdoConnection& connection, const std::string& statement)
+    : state_(std::make_unique<State>(connection)) {
+  if (!connection.IsOpen()) {
+    state_->Fail(SQLITE_MISUSE, std::string(kConnectionClosedText));
+    return;
+  }
+  state_->link = connection.handle_->link;
+  const std::string sql = MapDialect(statement);
+  if (sqlite3_prepare_v2(state_->link->db, sql.c_str(), -1, &state_->statement, nullptr) !=
+      SQLITE_OK) {
+    state_->FailFromEngine();
+    sqlite3_finalize(state_->statement);
+    state_->statement = nullptr;
+  }
+}
+
+AdoStatement::~AdoStatement() { sqlite3_finalize(state_->statement); }
+
+bool AdoStatement::Prepared() const { return state_->statement != nullptr; }
+
+void AdoStatement::Bind(int parameter, const AdoValue& value) {
+  if (!state_->Live()) return;
+  // Texts and blobs are copied: the value may be a temporary.
+  if (BindValue(state_->statement, parameter, value, SQLITE_TRANSIENT) != SQLITE_OK)
+    state_->FailFromEngine();
+}
+
+AdoStatement::Step AdoStatement::Next() {
+  if (!state_->Live()) {
+    state_->Fail(SQLITE_MISUSE, std::string(kConnectionClosedText));
+    return Step::Failed;
+  }
+  const int rc = sqlite3_step(state_->statement);
+  if (rc == SQLITE_ROW) return Step::Row;
+  if (rc == SQLITE_DONE) return Step::Done;
+  state_->FailFromEngine();
+  sqlite3_reset(state_->statement);
+  return Step::Failed;
+}
+
+bool AdoStatement::Run() {
+  Step step = Next();
+  while (step == Step::Row) step = Next();
+  Reset();
+  return step == Step::Done;
+}
+
+void AdoStatement::Reset() {
+  if (!state_->statement) return;
+  sqlite3_reset(state_->statement);
+  sqlite3_clear_bindings(state_->statement);
+}
+
+int AdoStatement::ColumnCount() const {
+  return state_->statement ? sqlite3_column_count(state_->statement) : 0;
+}
+
+std::string AdoStatement::ColumnName(int column) const {
+  if (column < 0 || column >= ColumnCount()) return {};
+  const char* name = sqlite3_column_name(state_->statement, column);
+  return name ? name : "";
+}
+
+AdoValue AdoStatement::Value(int column) const {
+  if (!state_->Live() || column < 0 || column >= ColumnCount()) return std::monostate{};
+  return ColumnValue(state_->statement, column);
 }
 
 }  // namespace hdmjm

@@ -41,6 +41,12 @@ std::string VariantToText(const AdoValue& value);
 // The number atof makes of a real's "%.8f" text, computed without the text.
 double RoundTo8Decimals(double value);
 
+// An engine failure: its result code (SQLITE_BUSY, SQLITE_FULL, ...) and its own text.
+struct AdoError {
+  int code = 0;  // 0: no failure
+  std::string text;
+};
+
 class AdoResult;  // a result set of the engine; what OpenSchema hands to AdoRecordset::Attach
 // Deleting through a deleter defined in ado.cpp lets callers hold results without seeing the type.
 struct AdoResultDeleter {
@@ -74,17 +80,51 @@ class AdoConnection {
   bool RollbackTrans();
   sqlite3* GetConnection() const;
   const Services& GetServices() const { return services_; }
+  // The failure of the last Open, ExecuteQuietly or AdoStatement that failed on this connection.
+  const AdoError& LastError() const { return lastError_; }
+  // Runs a statement without a message box: a failure is a trace line and LastError.
+  bool ExecuteQuietly(const std::string& statement);
 
   // The path named by "Data Source=" in a connection string.
   static std::string PathFromConnectionString(const std::string& connectionString);
 
  private:
   friend class AdoRecordset;  // opens its statements on the connection's current link
+  friend class AdoStatement;
   struct Handle;
   bool RunTransactionStatement(const char* sql, std::string_view traceFormat);
+  void Failed(int code, const std::string& text) { lastError_ = {code, text}; }
 
   Services services_;
   std::unique_ptr<Handle> handle_;
+  AdoError lastError_;
+};
+
+// One statement prepared once on an open connection and run as often as needed, with values
+// bound as parameters (1-based) and read back typed. Names in the statement are as the engine
+// takes them; the program's dialect ("INTEGER identity", 1级... names) is mapped as for Execute.
+// A failure is a trace line and the connection's LastError.
+class AdoStatement {
+ public:
+  enum class Step { Row, Done, Failed };
+  AdoStatement(AdoConnection& connection, const std::string& statement);
+  ~AdoStatement();
+  AdoStatement(const AdoStatement&) = delete;
+  AdoStatement& operator=(const AdoStatement&) = delete;
+
+  bool Prepared() const;
+  void Bind(int parameter, const AdoValue& value);
+  Step Next();
+  // Runs to the end and resets for the next run; false on failure.
+  bool Run();
+  void Reset();
+  int ColumnCount() const;
+  std::string ColumnName(int column) const;
+  AdoValue Value(int column) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 class AdoRecordset {
@@ -113,6 +153,8 @@ class AdoRecordset {
   // The same numbers atof and atoi make of GetCollect's text, without building the text.
   bool GetReal(int index, double& value);
   bool GetInt(int index, int& value);
+  // The field's value as stored (NULL as nullptr), without any text conversion.
+  bool GetValue(const std::string& fieldName, AdoValue& value);
 
   // Sets a field of the current row; Update writes it. Failures are silent.
   void PutCollect(int index, const AdoValue& value);

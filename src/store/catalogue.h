@@ -141,5 +141,7 @@ inline constexpr std::string_view kInterceptDitchTable = "天沟";
 // 挖方分类 without side is the older table a side's cut classes fall back to.
 inline constexpr std::string_view kLegacyCutClassTable = kCutClassTable;
 inline constexpr std::string_view kRadiusColumn = "沟底半径";
+// The chain-break table: the road list and each road's stations; read, never written.
+inline constexpr std::string_view kChainBreakTable = "断链表";
 
 }  // namespace hdmjm

@@ -2,19 +2,20 @@
 #include <cstdlib>
 #include <utility>
 
+#include "catalogue.h"
+#include "messages.h"
 #include "records.h"
 
 namespace hdmjm {
 
 namespace {
 constexpr const char* kMainLine = "主线";
-constexpr const char* kChainBreakTable = "select * from 断链表";
+const std::string kSelectChainBreaks = "select * from " + std::string(kChainBreakTable);
 }  // namespace
 
 bool RoadSectionStore::ReadChainBreaks(const std::string& path, const std::string& road,
                                        double& start, double& end) {
-  if (!OpenStatement(path, std::string(kChainBreakTable) + " where 道路名=" + SqlQuote(road)))
-    return false;
+  if (!OpenStatement(path, kSelectChainBreaks + " where 道路名=" + SqlQuote(road))) return false;
   chainBreaks.clear();
   std::string text;
   const auto real = [&](const char* field) {
@@ -46,33 +47,39 @@ bool RoadSectionStore::ReadChainBreaks(const std::string& path, const std::strin
 }
 
 bool RoadSectionStore::BuildRoadList(const std::string& path) {
-  if (!OpenStatement(path, kChainBreakTable)) return false;
-  std::string name;
-  bool tooMany = false;
+  if (!OpenStatement(path, kSelectChainBreaks)) return false;
+  AdoValue value;
+  std::size_t leftOut = 0;
   while (!recordset_.IsEOF()) {
-    name.clear();
-    recordset_.GetCollect("道路名", name);
+    value = nullptr;
+    recordset_.GetValue("道路名", value);
+    // A row without a road name belongs to no road.
+    if (std::holds_alternative<std::nullptr_t>(value) ||
+        std::holds_alternative<std::monostate>(value)) {
+      if (!recordset_.MoveNext()) break;
+      continue;
+    }
+    const std::string name = VariantToText(value);
     const bool known = std::any_of(roadList.begin(), roadList.end(),
                                    [&](const RoadEntry& e) { return e.name == name; });
     if (!known) {
-      if (static_cast<int>(roadList.size()) < kMaxRoads) roadList.push_back(RoadEntry{name, {}, {}, 0, 0});
-      else tooMany = true;
+      if (static_cast<int>(roadList.size()) < kMaxRoads)
+        roadList.push_back(RoadEntry{name, {}, {}, 0, 0});
+      else
+        ++leftOut;
     }
     if (!recordset_.MoveNext()) break;
   }
   recordset_.Close();
   connection_.Close();
-  if (tooMany)
-    services_.messages->Show("断链表中的道路超过" + std::to_string(kMaxRoads) + "条，只列出了前" +
-                             std::to_string(kMaxRoads) + "条!");
+  if (leftOut > 0) services_.messages->Show(messages::TooManyRoads(leftOut, kMaxRoads));
   for (int i = 0; i < static_cast<int>(roadList.size()); ++i)
     if (roadList[i].name != kMainLine) ReadRoadExtent(path, roadList[i].name, i);
   SortRoadList();
   return true;
 }
 
-bool RoadSectionStore::ReadRoadExtent(const std::string& path, const std::string& road,
-                                      int index) {
+bool RoadSectionStore::ReadRoadExtent(const std::string& path, const std::string& road, int index) {
   double start = 0, end = 0;
   if (!ReadChainBreaks(path, road, start, end)) return false;
   if (chainBreaks.empty() || index < 0 || index >= static_cast<int>(roadList.size())) return true;
@@ -84,7 +91,9 @@ bool RoadSectionStore::ReadRoadExtent(const std::string& path, const std::string
   return true;
 }
 
-void RoadSectionStore::SortRoadList() {
+void RoadSectionStore::SortRoadList() { hdmjm::SortRoadList(roadList); }
+
+void SortRoadList(std::vector<RoadEntry>& roadList) {
   const int count = static_cast<int>(roadList.size());
   for (int i = 1; i < count; ++i)
     if (roadList[i].name == kMainLine) std::swap(roadList[0], roadList[i]);

@@ -11,6 +11,26 @@ inline constexpr std::string_view kConnectFailed = "连接数据库失败!";
 inline constexpr std::string_view kNotOpen = "数据库没有打开或已经关闭!";
 inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据前请先指定方案名称和道路名!";
 
+// Opened roads that did not load whole, one line per road and table follows.
+inline constexpr std::string_view kNotWholeHeading =
+    "以下道路的数据未能完整读入, 按确定时不会存入这些道路, 数据库中它们的数据保持不变:";
+
+// Roads that were left unsaved because they did not load whole.
+inline std::string NotWholeNotSaved(const std::string& roads) {
+  return "道路" + roads + "读入时出现问题, 为免丢失数据未重新存入!";
+}
+
+// The road list holds kMaxRoads; the rest were left out.
+inline std::string TooManyRoads(std::size_t leftOut, int listed) {
+  return "断链表中的道路超过" + std::to_string(listed) + "条，只列出了前" + std::to_string(listed) +
+         "条, 其余" + std::to_string(leftOut) + "条道路未读入也不会存入!";
+}
+
+// Added to the save summary when the road list could not hold every road.
+inline std::string LeftOutRoads(std::size_t count) {
+  return "\n断链表中另有" + std::to_string(count) + "条道路未列出, 它们的数据未被读入也未被改动。";
+}
+
 // "横断面标准数据已存入%s中!": every road was saved into `path`.
 inline std::string Saved(const std::string& path) { return "横断面标准数据已存入" + path + "中!"; }
 

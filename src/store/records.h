@@ -288,16 +288,21 @@ class RoadSectionStore : public StoreBase {
   std::vector<std::string> tableNames;
   std::string databasePath;
   std::string roadName;
+  // Why the road did not load whole ("表左侧沟: 缺少列序号"), one line per table; empty when it
+  // did. A road with any is never saved.
+  std::vector<std::string> loadProblems;
+  bool LoadedWhole() const { return loadProblems.empty(); }
 
   // Loading and saving (the database is reached only through these).
   bool OpenSchemeConnection();
   void LoadTableNames();
   bool TableExists(const std::string& name) const;
   bool OpenRoadTable(const std::string& path, const std::string& road, const std::string& table);
-  // Reads every table of the road, defaults where a table is missing or has no rows. Returns true.
+  // Reads every table of the road, defaults where a table is missing or has no rows, and notes
+  // in loadProblems what kept the road from loading whole. Returns true.
   bool LoadRoad(const std::string& path, const std::string& road);
-  // Writes every table of the road in one transaction. False when nothing was saved: the
-  // database then holds the road's previous rows unchanged.
+  // Writes every table of the road in one transaction. False when nothing was saved (also when
+  // the road did not load whole): the database then holds the road's previous rows unchanged.
   bool SaveRoad(const std::string& path, const std::string& road);
 
   // The chain-break table and the road list.
@@ -316,15 +321,15 @@ class RoadSectionStore : public StoreBase {
  private:
   // Connects to `path` and opens `statement`; true when it yields at least one row.
   bool OpenStatement(const std::string& path, const std::string& statement);
-  void ReadTable(const TableDesc& table, Side side, const std::string& path,
-                 const std::string& road, double start, double end);
-  bool WriteTable(const TableDesc& table, Side side, const std::string& road);
 
   Services services_;
   AdoConnection connection_;
   std::string sql_;
   AdoRecordset recordset_;
 };
+
+// 主线 first, then the other roads by start station (an unstable pass, as the program sorts).
+void SortRoadList(std::vector<RoadEntry>& roadList);
 
 // The connection string the program forms for a database file.
 std::string ConnectionString(const std::string& path);

@@ -229,7 +229,11 @@ TEST_F(RoadStoreTest, AnOlderDitchTableGainsTheRadiusColumnOnLoad) {
 TEST_F(RoadStoreTest, AnOlderDitchTableGainsTheRadiusColumnOnSave) {
   MakeScheme({kOldInterceptDitch,
               "create table 右排水沟 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 坡脚墙 integer, "
-              "浆砌厚度 double)"});
+              "浆砌厚度 double, 起始里程 double, 起始护坡道宽 double, 起始护坡道厚 double, "
+              "起始水沟底宽 double, 起始水沟深 double, 起始挡水堰宽 double, 起始挡水堰厚 double, "
+              "终止里程 double, 终止护坡道宽 double, 终止护坡道厚 double, 终止水沟底宽 double, "
+              "终止水沟深 double, 终止挡水堰宽 double, 终止挡水堰厚 double, 内侧边坡 double, "
+              "外侧边坡 double, 挡水堰坡 double)"});
   RoadSectionStore store(recorders_.services());
   store.databasePath = db_;
   store.interceptDitches[kLeft] = {InterceptDitchRow{0, 50, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0.5}};
@@ -315,7 +319,7 @@ TEST_F(RoadStoreTest, SlopeRowsUseOnlyTheirLevelsAndKeepTheRestInMemory) {
   EXPECT_EQ(loaded->cutSlopes[kLeft].rows[1].levelCount, 0);
 }
 
-TEST_F(RoadStoreTest, RowsBeyondTheRecordsRoomAreLeftOutAndTheDesignerIsToldOncePerTable) {
+TEST_F(RoadStoreTest, RowsBeyondTheRecordsRoomAreLeftOutTheDesignerIsToldAndTheRoadIsNotSaved) {
   MakeScheme();
   RoadSectionStore store(recorders_.services());
   store.databasePath = db_;
@@ -333,9 +337,13 @@ TEST_F(RoadStoreTest, RowsBeyondTheRecordsRoomAreLeftOutAndTheDesignerIsToldOnce
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[0].levelCount, 30);
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[0].levels[29].bermSlope, 7);
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[1].levelCount, 0);
-  ASSERT_EQ(recorders_.messages.texts.size(), 2u);
-  EXPECT_THAT(recorders_.messages.texts[0], HasSubstr("左路堤边坡"));
-  EXPECT_THAT(recorders_.messages.texts[1], HasSubstr("右路堑边坡"));
+  // One box names both tables; the road did not load whole and is not saved.
+  ASSERT_EQ(recorders_.messages.texts.size(), 1u);
+  EXPECT_THAT(recorders_.messages.texts[0], HasSubstr("道路主线, 表左路堤边坡: 行数超过300"));
+  EXPECT_THAT(recorders_.messages.texts[0], HasSubstr("表右路堑边坡: 第1行列边坡总级数"));
+  EXPECT_FALSE(loaded->LoadedWhole());
+  EXPECT_FALSE(loaded->SaveRoad(db_, "主线"));
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 左路堤边坡")[0][0], "305");
 }
 
 TEST_F(RoadStoreTest, RemarksSurviveInANewLandAreaTableAndAreDroppedByAnOlderOne) {

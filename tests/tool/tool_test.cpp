@@ -230,7 +230,7 @@ TEST_F(ToolTest, ResaveNamesTheRoadsThatWereNotSavedAndKeepsTheirRows) {
                "begin select raise(abort, 'refused'); end"});
   const int rows = RowsOf(db_, "左侧沟", "匝道A");
   const ToolRun run = Tool({"resave", db_});
-  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.exitCode, 3);
   EXPECT_TRUE(HasLine(run.err, "以下道路的横断面标准数据未能存入" + db_ +
                                    "中: 匝道A。 数据库中这些道路原有的数据未被改动。"))
       << run.err;
@@ -246,7 +246,7 @@ TEST_F(ToolTest, ResaveDoesNotSaveARoadWhoseRowsDidNotAllFitTheRecord) {
   const int rows = RowsOf(db_, "左路堤边坡", "连接线");
   ASSERT_GT(rows, 300);
   const ToolRun run = Tool({"resave", db_});
-  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.exitCode, 3);
   EXPECT_EQ(RowsOf(db_, "左路堤边坡", "连接线"), rows);
 }
 

@@ -1,0 +1,78 @@
+// The scheme as one unit: opening reads the road list and every road of a scheme database,
+// saving writes every road back. The settings page and hdmjm-tool both go through here.
+//
+// A road loads whole when every table was read completely: each read succeeded, the columns
+// were those of the catalogue (by name, allowing the upgrades the store knows), no rows were past
+// the record's room and every value could be kept as the record holds it. A road that did not
+// load whole is never written back. Each road is saved in one transaction of its own.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ado.h"
+#include "records.h"
+
+namespace hdmjm {
+
+using RoadRecords = std::vector<std::unique_ptr<RoadSectionStore>>;
+
+// Why the database could not be read or written, as the designer is told it.
+enum class FailureCause { None, Locked, ReadOnly, DiskFull, Damaged, NotScheme, Other };
+FailureCause CauseOf(const AdoError& error);
+// The plain words for a cause, with the engine's text as the detail.
+std::string CauseMessage(FailureCause cause, const std::string& detail);
+
+struct SaveReport {
+  struct Unsaved {
+    std::string road;
+    FailureCause cause = FailureCause::None;  // None: the road did not load whole
+    std::string detail;
+  };
+  std::vector<std::string> saved;
+  std::vector<Unsaved> unsaved;
+  bool AllSaved() const { return unsaved.empty(); }
+};
+
+class SchemeStore {
+ public:
+  explicit SchemeStore(const Services& services);
+  ~SchemeStore();
+  SchemeStore(const SchemeStore&) = delete;
+  SchemeStore& operator=(const SchemeStore&) = delete;
+
+  // Opens the scheme database at `path`, lists its roads and loads a record for each, telling
+  // the designer what kept a road from loading whole. False, with no roads, when the database
+  // cannot be opened or read, or is not a scheme database (the designer is told why).
+  bool Open(const std::string& path);
+  const std::vector<RoadEntry>& Roads() const { return roads_; }
+  // The records of the last Open, in road-list order; the caller takes them.
+  RoadRecords TakeRecords() { return std::move(records_); }
+
+  // Saves every record that loaded whole, each road in one transaction, into the records'
+  // database (the path of the first); the designer is told what was not saved and why.
+  // Progress advances per road.
+  SaveReport Save(const RoadRecords& records);
+  // The same without telling the designer, and the telling: one box per cause, the summary.
+  SaveReport SaveQuietly(const RoadRecords& records);
+  void ShowSaveReport(const std::string& path, const SaveReport& report);
+
+  // The same steps for one record alone (its own path and road name).
+  void LoadOne(RoadSectionStore& record);
+  bool SaveOne(RoadSectionStore& record);
+
+ private:
+  bool OpenRoads(const std::string& path);
+  void ShowOpenFailure();
+  void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
+
+  Services services_;
+  AdoConnection connection_;
+  std::vector<RoadEntry> roads_;
+  RoadRecords records_;
+  std::size_t leftOut_ = 0;  // roads of 断链表 beyond the road list's room
+};
+
+}  // namespace hdmjm
