@@ -675,7 +675,8 @@ bool AdoConnection::ExecuteQuietly(const std::string& statement) {
   }
   const std::string sql = MapDialect(statement);
   if (sqlite3_exec(handle_->db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-  Failed(sqlite3_errcode(handle_->db) & 0xff, sqlite3_errmsg(handle_->db));
+  Failed(sqlite3_errcode(handle_->db) & 0xff, sqlite3_errmsg(handle_->db),
+         sqlite3_system_errno(handle_->db));
   TraceLine(services_, kExecuteError, sqlite3_errmsg(handle_->db));
   return false;
 }
@@ -931,11 +932,13 @@ struct AdoStatement::State {
 
   explicit State(AdoConnection& c) : connection(c) {}
   bool Live() const { return statement && link && link->live; }
-  void Fail(int code, const std::string& text) {
-    connection.Failed(code & 0xff, text);
+  void Fail(int code, const std::string& text, int systemError = 0) {
+    connection.Failed(code & 0xff, text, systemError);
     TraceLine(connection.services_, kExecuteError, text);
   }
-  void FailFromEngine() { Fail(sqlite3_errcode(link->db), sqlite3_errmsg(link->db)); }
+  void FailFromEngine() {
+    Fail(sqlite3_errcode(link->db), sqlite3_errmsg(link->db), sqlite3_system_errno(link->db));
+  }
 };
 
 AdoStatement::AdoStatement(AdoConnection& connection, const std::string& statement)

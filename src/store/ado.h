@@ -45,6 +45,7 @@ double RoundTo8Decimals(double value);
 struct AdoError {
   int code = 0;  // 0: no failure
   std::string text;
+  int systemError = 0;  // the operating system's errno behind an I/O failure, if any
 };
 
 class AdoResult;  // a result set of the engine; what OpenSchema hands to AdoRecordset::Attach
@@ -93,7 +94,9 @@ class AdoConnection {
   friend class AdoStatement;
   struct Handle;
   bool RunTransactionStatement(const char* sql, std::string_view traceFormat);
-  void Failed(int code, const std::string& text) { lastError_ = {code, text}; }
+  void Failed(int code, const std::string& text, int systemError = 0) {
+    lastError_ = {code, text, systemError};
+  }
 
   Services services_;
   std::unique_ptr<Handle> handle_;

@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <unordered_map>
@@ -36,8 +38,8 @@ bool ReadCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue) {
   catalogue.clear();
   AdoStatement statement(connection,
                          "SELECT m.name, p.name FROM sqlite_master AS m "
-                         "JOIN pragma_table_info(m.name) AS p WHERE m.type = 'table' "
-                         "ORDER BY m.name, p.cid");
+                         "JOIN pragma_table_xinfo(m.name) AS p WHERE m.type = 'table' "
+                         "AND p.hidden <> 1 ORDER BY m.name, p.cid");
   if (!statement.Prepared()) return false;
   AdoStatement::Step step;
   while ((step = statement.Next()) == AdoStatement::Step::Row)
@@ -76,6 +78,17 @@ bool IsNull(const AdoValue& value) {
 
 // The value as the record keeps a field of `kind`. False, with the reason, when the record
 // cannot keep it exactly; `out` then holds the nearest the record can show.
+// A stored value as the designer would read it: integers whole, reals in full.
+std::string ValueText(const AdoValue& value) {
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) return std::to_string(*integer);
+  if (const auto* real = std::get_if<double>(&value)) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", *real);
+    return text;
+  }
+  return VariantToText(value);
+}
+
 bool Keep(const AdoValue& value, FieldKind kind, FieldValue& out, std::string& why) {
   const bool isLevelCount = kind == FieldKind::Count;
   if (kind == FieldKind::Text) {
@@ -85,7 +98,7 @@ bool Keep(const AdoValue& value, FieldKind kind, FieldValue& out, std::string& w
       out = *text;
     else {
       out = VariantToText(value);
-      why = "文本列中有非文本值" + VariantToText(value);
+      why = "文本列中有非文本值" + ValueText(value);
       return false;
     }
     return true;
@@ -126,7 +139,7 @@ bool Keep(const AdoValue& value, FieldKind kind, FieldValue& out, std::string& w
   out = static_cast<int>(std::clamp(std::isnan(number) ? 0.0 : std::trunc(number), low, high));
   const bool integral = std::holds_alternative<std::int64_t>(value) || number == std::trunc(number);
   if (integral && number >= low && number <= high) return true;
-  why = (isLevelCount ? "边坡总级数" : "代码") + VariantToText(value) + "超出" +
+  why = (isLevelCount ? "边坡总级数" : "代码") + ValueText(value) + "超出" +
         (isLevelCount ? "0到" + std::to_string(kMaxSlopeLevels) : std::string("整数")) + "的范围";
   return false;
 }
@@ -558,6 +571,12 @@ class SchemeWriter {
 }  // namespace
 
 FailureCause CauseOf(const AdoError& error) {
+  // A write refused by the file system while the file was open shows as an I/O error.
+  if ((error.code & 0xff) == SQLITE_IOERR) {
+    if (error.systemError == EPERM || error.systemError == EACCES || error.systemError == EROFS)
+      return FailureCause::ReadOnly;
+    if (error.systemError == ENOSPC) return FailureCause::DiskFull;
+  }
   switch (error.code & 0xff) {
     case SQLITE_OK:
       return FailureCause::None;

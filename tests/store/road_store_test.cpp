@@ -16,15 +16,8 @@ using test::ScratchDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-constexpr const char* kChainBreakTable =
-    "create table 断链表 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 等号左里程冠号 VARCHAR, "
-    "等号左里程数 double, 等号右里程冠号 VARCHAR, 等号右里程数 double)";
-
-std::string ChainRow(const std::string& road, double left, double right) {
-  return "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
-         "values ('" + road + "', 'K', " + std::to_string(left) + ", 'K', " +
-         std::to_string(right) + ")";
-}
+using test::ChainBreakRowSql;
+constexpr const char* kChainBreakTable = test::kChainBreakTableSql;
 
 class RoadStoreTest : public ::testing::Test {
  protected:
@@ -32,7 +25,7 @@ class RoadStoreTest : public ::testing::Test {
 
   // A database with 主线 running from 100 to 2500 and nothing else.
   void MakeScheme(std::initializer_list<std::string> more = {}) {
-    RunSql(db_, {kChainBreakTable, ChainRow("主线", 100, 1200), ChainRow("主线", 1250, 2500)});
+    RunSql(db_, {kChainBreakTable, ChainBreakRowSql("主线", 100, 1200), ChainBreakRowSql("主线", 1250, 2500)});
     for (const auto& statement : more) RunSql(db_, {statement});
   }
 
@@ -280,7 +273,7 @@ TEST_F(RoadStoreTest, AFailedSaveLeavesTheRoadsPreviousRowsAndIsReported) {
 }
 
 TEST_F(RoadStoreTest, SavingALaterRoadKeepsOtherRoadsRowsAndOneCoefficientRow) {
-  RunSql(db_, {kChainBreakTable, ChainRow("主线", 0, 900), ChainRow("支线", 0, 400)});
+  RunSql(db_, {kChainBreakTable, ChainBreakRowSql("主线", 0, 900), ChainBreakRowSql("支线", 0, 400)});
   RoadSectionStore main(recorders_.services()), branch(recorders_.services());
   main.databasePath = branch.databasePath = db_;
   main.compaction = {1, 2, 3, 4, 5, 6};
@@ -356,7 +349,7 @@ TEST_F(RoadStoreTest, RemarksSurviveInANewLandAreaTableAndAreDroppedByAnOlderOne
                                                     LandAreaSegmentRow{2500, ""}));
 
   const std::string old = dir_.File("old.mdb");
-  RunSql(old, {kChainBreakTable, ChainRow("主线", 0, 10),
+  RunSql(old, {kChainBreakTable, ChainBreakRowSql("主线", 0, 10),
                "create table 用地面积汇总分段表 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, "
                "分段终里程 double precision)"});
   store.databasePath = old;

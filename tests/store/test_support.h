@@ -116,4 +116,32 @@ inline SlopeSegment MakeSlopeSegment(double station, const std::vector<SlopeLeve
   return segment;
 }
 
+// Every row of `table` (those matching `where`, in rowid order), each column as its type and
+// exact value ("real:0.123456789012", "text:abc", "null"), so that a test sees a change of a
+// value or of its type. 序号 is left out when `withSerial` is false.
+inline std::vector<std::vector<std::string>> ExactRows(const std::string& path,
+                                                       const std::string& table,
+                                                       const std::string& where = "",
+                                                       bool withSerial = true) {
+  std::string list;
+  for (const auto& column : QuerySql(path, "select name from pragma_table_info('" + table + "')")) {
+    if (!withSerial && column[0] == "序号") continue;
+    const std::string c = "\"" + column[0] + "\"";
+    list += (list.empty() ? "" : ", ") + std::string("CASE typeof(") + c +
+            ") WHEN 'real' THEN 'real:' || printf('%!.17g', " + c +
+            ") WHEN 'null' THEN 'null' ELSE typeof(" + c + ") || ':' || " + c + " END";
+  }
+  return QuerySql(path, "select " + list + " from \"" + table + "\" " + where + " order by rowid");
+}
+
+// 断链表 as the fixtures write it, and one of its rows.
+inline constexpr const char* kChainBreakTableSql =
+    "create table 断链表 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 等号左里程冠号 VARCHAR, "
+    "等号左里程数 double, 等号右里程冠号 VARCHAR, 等号右里程数 double)";
+inline std::string ChainBreakRowSql(const std::string& road, double left, double right) {
+  return "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
+         "values ('" + road + "', 'K', " + std::to_string(left) + ", 'K', " +
+         std::to_string(right) + ")";
+}
+
 }  // namespace hdmjm::test
