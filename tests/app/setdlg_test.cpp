@@ -329,5 +329,70 @@ TEST_F(SetDlgTest, WithoutAnyRoadTheButtonsPagesAndSaveDoNothing) {
   EXPECT_EQ(DumpDatabase(database), before);
 }
 
+// A slope table as the program creates it, but with room for `levels` levels.
+std::string SlopeTableSql(const std::string& name, int levels) {
+  std::string sql = "CREATE TABLE " + name +
+                    " (序号 INTEGER PRIMARY KEY, 道路名 TEXT, 分段终里程 REAL, 边坡总级数 INTEGER";
+  for (int n = 1; n <= levels; ++n)
+    for (const char* field : {"级边坡系数", "级最大高度", "级平台宽度", "级平台横坡"})
+      sql += ", \"" + std::to_string(n) + field + "\" REAL";
+  return sql + ")";
+}
+
+TEST_F(SetDlgTest, OkLeavesEverySegmentAndLevelOfARoadThatDidNotLoadWholeAndKeepsTheSheetOpen) {
+  RunSql(database,
+         {SlopeTableSql("左路堤边坡", 30),
+          "INSERT INTO 左路堤边坡 (道路名, 分段终里程, 边坡总级数) WITH RECURSIVE n(i) AS "
+          "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 301) SELECT '主线', i, 0 FROM n",
+          SlopeTableSql("右路堑边坡", 40),
+          "INSERT INTO 右路堑边坡 (道路名, 分段终里程, 边坡总级数, \"30级最大高度\", \"40级平台横坡\") "
+          "VALUES ('A', 5500, 40, 12, 7)"});
+  Open(kThreeRoads);
+  ASSERT_FALSE(recorders.messages.texts.empty());
+  EXPECT_NE(recorders.messages.texts[0].find("道路主线, 表左路堤边坡: 行数超过300"),
+            std::string::npos);
+  EXPECT_NE(recorders.messages.texts[0].find("道路A, 表右路堑边坡"), std::string::npos);
+  EXPECT_EQ(Road(0).embankmentSlopes[kLeft].count, 300);
+  ClickButton(*sheet, QDialogButtonBox::Ok);
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EQ(LastMessage(), "以下道路的横断面标准数据未能存入" + database +
+                               "中: 主线、A。\n数据库中这些道路原有的数据未被改动。");
+  EXPECT_EQ(QuerySql(database, "SELECT count(*) FROM 左路堤边坡 WHERE 道路名 = '主线'"),
+            Rows{{"301"}});
+  EXPECT_EQ(QuerySql(database, "SELECT 边坡总级数, \"30级最大高度\", \"40级平台横坡\" FROM 右路堑边坡 "
+                               "WHERE 道路名 = 'A'"),
+            (Rows{{"40", "12.0", "7.0"}}));
+  EXPECT_EQ(QuerySql(database, "SELECT DISTINCT 道路名 FROM 左侧沟"), Rows{{"B"}});
+  ClickButton(*sheet, QDialogButtonBox::Cancel);
+  EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(SetDlgTest, ASaveFailingOnTheThirdOfFiveRoadsKeepsTheSheetAndEveryRecordAsEdited) {
+  RunSql(database,
+         {"CREATE TABLE 左侧沟 (序号 INTEGER PRIMARY KEY, 道路名 TEXT, 分段终里程 REAL, 水沟底宽 REAL, "
+          "沟深 REAL, 左侧边坡 REAL, 右侧边坡 REAL, 浆砌厚度 REAL, 沟底半径 REAL)",
+          "CREATE TRIGGER refuse BEFORE INSERT ON 左侧沟 WHEN new.道路名 = 'B' "
+          "BEGIN SELECT raise(abort, 'refused'); END"});
+  Open({{"主线", 0, 900}, {"A", 1000, 1900}, {"B", 2000, 2900}, {"C", 3000, 3900},
+        {"D", 4000, 4900}});
+  for (int i = 0; i < 5; ++i) Road(i).sideDitches[kLeft].at(0).depth = 0.875;
+  ClickButton(*sheet, QDialogButtonBox::Ok);
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_EQ(QuerySql(database, "SELECT 道路名 FROM 左侧沟 WHERE 沟深 = 0.875 ORDER BY 道路名"),
+            (Rows{{"A"}, {"C"}, {"D"}, {"主线"}}));
+  EXPECT_EQ(QuerySql(database, "SELECT count(*) FROM 左横断面限制宽度 WHERE 道路名 = 'B'"),
+            Rows{{"0"}});
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Road(i).sideDitches[kLeft][0].depth, 0.875) << i;
+  EXPECT_NE(recorders.messages.texts.at(recorders.messages.texts.size() - 2).find("refused"),
+            std::string::npos);
+
+  // Once the file takes B again, OK saves it and the sheet closes.
+  RunSql(database, {"DROP TRIGGER refuse"});
+  ClickButton(*sheet, QDialogButtonBox::Ok);
+  EXPECT_FALSE(sheet->isVisible());
+  EXPECT_EQ(LastMessage(), "横断面标准数据已存入" + database + "中!");
+  EXPECT_EQ(QuerySql(database, "SELECT count(*) FROM 左侧沟 WHERE 沟深 = 0.875"), Rows{{"5"}});
+}
+
 }  // namespace
 }  // namespace hdmjm::test
