@@ -345,7 +345,8 @@ TEST_F(SetDlgTest, OkLeavesEverySegmentAndLevelOfARoadThatDidNotLoadWholeAndKeep
           "INSERT INTO 左路堤边坡 (道路名, 分段终里程, 边坡总级数) WITH RECURSIVE n(i) AS "
           "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 301) SELECT '主线', i, 0 FROM n",
           SlopeTableSql("右路堑边坡", 40),
-          "INSERT INTO 右路堑边坡 (道路名, 分段终里程, 边坡总级数, \"30级最大高度\", \"40级平台横坡\") "
+          "INSERT INTO 右路堑边坡 (道路名, 分段终里程, 边坡总级数, \"30级最大高度\", "
+          "\"40级平台横坡\") "
           "VALUES ('A', 5500, 40, 12, 7)"});
   Open(kThreeRoads);
   ASSERT_FALSE(recorders.messages.texts.empty());
@@ -359,8 +360,9 @@ TEST_F(SetDlgTest, OkLeavesEverySegmentAndLevelOfARoadThatDidNotLoadWholeAndKeep
                                "中: 主线、A。\n数据库中这些道路原有的数据未被改动。");
   EXPECT_EQ(QuerySql(database, "SELECT count(*) FROM 左路堤边坡 WHERE 道路名 = '主线'"),
             Rows{{"301"}});
-  EXPECT_EQ(QuerySql(database, "SELECT 边坡总级数, \"30级最大高度\", \"40级平台横坡\" FROM 右路堑边坡 "
-                               "WHERE 道路名 = 'A'"),
+  EXPECT_EQ(QuerySql(database,
+                     "SELECT 边坡总级数, \"30级最大高度\", \"40级平台横坡\" FROM 右路堑边坡 "
+                     "WHERE 道路名 = 'A'"),
             (Rows{{"40", "12.0", "7.0"}}));
   EXPECT_EQ(QuerySql(database, "SELECT DISTINCT 道路名 FROM 左侧沟"), Rows{{"B"}});
   ClickButton(*sheet, QDialogButtonBox::Cancel);
@@ -368,12 +370,15 @@ TEST_F(SetDlgTest, OkLeavesEverySegmentAndLevelOfARoadThatDidNotLoadWholeAndKeep
 }
 
 TEST_F(SetDlgTest, ASaveFailingOnTheThirdOfFiveRoadsKeepsTheSheetAndEveryRecordAsEdited) {
-  RunSql(database,
-         {"CREATE TABLE 左侧沟 (序号 INTEGER PRIMARY KEY, 道路名 TEXT, 分段终里程 REAL, 水沟底宽 REAL, "
-          "沟深 REAL, 左侧边坡 REAL, 右侧边坡 REAL, 浆砌厚度 REAL, 沟底半径 REAL)",
-          "CREATE TRIGGER refuse BEFORE INSERT ON 左侧沟 WHEN new.道路名 = 'B' "
-          "BEGIN SELECT raise(abort, 'refused'); END"});
-  Open({{"主线", 0, 900}, {"A", 1000, 1900}, {"B", 2000, 2900}, {"C", 3000, 3900},
+  RunSql(database, {"CREATE TABLE 左侧沟 (序号 INTEGER PRIMARY KEY, 道路名 TEXT, 分段终里程 REAL, "
+                    "水沟底宽 REAL, "
+                    "沟深 REAL, 左侧边坡 REAL, 右侧边坡 REAL, 浆砌厚度 REAL, 沟底半径 REAL)",
+                    "CREATE TRIGGER refuse BEFORE INSERT ON 左侧沟 WHEN new.道路名 = 'B' "
+                    "BEGIN SELECT raise(abort, 'refused'); END"});
+  Open({{"主线", 0, 900},
+        {"A", 1000, 1900},
+        {"B", 2000, 2900},
+        {"C", 3000, 3900},
         {"D", 4000, 4900}});
   for (int i = 0; i < 5; ++i) Road(i).sideDitches[kLeft].at(0).depth = 0.875;
   ClickButton(*sheet, QDialogButtonBox::Ok);

@@ -1,4 +1,5 @@
 // Runs the built hdmjm-tool on sample projects and hand-made databases and checks what it writes.
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -260,6 +261,59 @@ TEST_F(ToolTest, DumpStillWritesValidJsonForTextsThatAreNotUtf8) {
   ASSERT_FALSE(dump.is_discarded());
   const std::string shown = dump["roads"][0]["tables"]["用地类型表"][0]["用地类型"];
   EXPECT_NE(shown.find("\xEF\xBF\xBD"), std::string::npos) << shown;  // the replacement sign
+}
+
+// Every table of the database with its rows, each value with its type and in full; 序号 is
+// left out, as a save may number the rows anew, and the roads' rows are grouped by road in
+// their order, as a save writes one road after another.
+std::vector<std::vector<std::string>> ExactDump(const std::string& db) {
+  std::vector<std::vector<std::string>> dump;
+  for (const auto& table :
+       QuerySql(db,
+                "select name from sqlite_master where type = 'table' and name not like "
+                "'sqlite_%' order by name")) {
+    dump.push_back(table);
+    auto rows = ExactRows(db, table[0], "", false);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    dump.insert(dump.end(), rows.begin(), rows.end());
+  }
+  return dump;
+}
+
+TEST_F(ToolTest, ResaveOfAnUneditedSchemeLeavesEveryValueAsItWas) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  RunSql(db_, {"update 左侧沟 set 水沟底宽 = 0.123456789012, 沟深 = 1e-9 where 道路名 = '主线'",
+               "update 右横断面限制宽度 set 路基限宽 = 12.345678901234567"});
+  const auto before = ExactDump(db_);
+  const ToolRun run = Tool({"resave", db_});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ExactDump(db_), before);
+}
+
+TEST_F(ToolTest, ExitCodesTellSuccessFromNothingDoneFromRoadsNotSaved) {
+  const std::string other = scratch_.File("other.mdb");
+  RunSql(other, {"create table 其他 (x)"});
+  const ToolRun notScheme = Tool({"resave", other});
+  EXPECT_EQ(notScheme.exitCode, 1);
+  EXPECT_TRUE(HasLine(notScheme.err, "该文件不是方案数据库。")) << notScheme.err;
+
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  RunSql(db_, {"update 左侧沟 set 水沟底宽 = 'abc' where 道路名 = '主线'"});
+  EXPECT_EQ(Tool({"dump", db_}).exitCode, 3);  // 主线 is shown as far as it could be read
+  const ToolRun unsaved = Tool({"resave", db_});
+  EXPECT_EQ(unsaved.exitCode, 3);
+  EXPECT_EQ(QuerySql(db_, "select 水沟底宽 from 左侧沟 where 道路名 = '主线'")[0][0], "abc");
+
+  RunSql(db_, {"update 左侧沟 set 水沟底宽 = 0.5 where 道路名 = '主线'"});
+  sqlite3* lock = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &lock), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(lock, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const ToolRun locked = Tool({"resave", db_});
+  sqlite3_close(lock);
+  EXPECT_EQ(locked.exitCode, 1);  // the road list could not even be read
+  EXPECT_NE(locked.err.find("已锁定"), std::string::npos) << locked.err;
+  EXPECT_EQ(Tool({"resave", db_}).exitCode, 0);
 }
 
 }  // namespace
