@@ -64,6 +64,7 @@ class SchemeStore {
   bool SaveOne(RoadSectionStore& record);
 
  private:
+  bool Connect(const std::string& path);
   bool OpenRoads(const std::string& path);
   void ShowOpenFailure();
   void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
