@@ -113,15 +113,6 @@ std::size_t SkipQuoted(std::string_view text, std::size_t at) {
 
 bool IsQuote(char c) { return c == '\'' || c == '"' || c == '`' || c == '['; }
 
-std::string QuoteName(std::string_view name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 // A bare name that starts with a digit, such as 1级边坡系数: the engine reads a number there.
 // No number holds a byte beyond ASCII, so such a run is a name.
 std::size_t DigitNameEnd(std::string_view text, std::size_t at) {
@@ -305,6 +296,15 @@ int BindValue(sqlite3_stmt* statement, int parameter, const AdoValue& value,
 }
 
 }  // namespace
+
+std::string QuoteName(std::string_view name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
 
 std::string VariantToText(const AdoValue& value) {
   struct Text {

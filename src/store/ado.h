@@ -38,6 +38,9 @@ using AdoValue =
 // real "%.8f", text as is, blob "UN_KNOW".
 std::string VariantToText(const AdoValue& value);
 
+// A name as the engine quotes it: in double quotes, inner double quotes doubled.
+std::string QuoteName(std::string_view name);
+
 // The number atof makes of a real's "%.8f" text, computed without the text.
 double RoundTo8Decimals(double value);
 

@@ -25,15 +25,6 @@ constexpr int kProblemLinesShown = 20;
 // Table → its column names in order, read once per open and once per save.
 using ColumnCatalogue = std::map<std::string, std::vector<std::string>>;
 
-std::string Quote(std::string_view name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 bool ReadCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue) {
   catalogue.clear();
   AdoStatement statement(connection,
@@ -234,12 +225,13 @@ class SchemeReader {
 
   // Older 排水沟 and 天沟 tables gain 沟底半径, 0 in the listed roads' rows.
   void UpgradeRadius(const std::string& table, std::vector<std::string>& columns) {
-    if (!connection_.ExecuteQuietly("ALTER TABLE " + Quote(table) + " ADD " + Quote(kRadiusColumn) +
-                                    " DOUBLE"))
+    if (!connection_.ExecuteQuietly("ALTER TABLE " + QuoteName(table) + " ADD " +
+                                    QuoteName(kRadiusColumn) + " DOUBLE"))
       return;  // the record holds 0 all the same; saving adds the column
     columns.push_back(std::string(kRadiusColumn));
-    AdoStatement zero(connection_, "UPDATE " + Quote(table) + " SET " + Quote(kRadiusColumn) +
-                                       " = 0 WHERE " + Quote(kRoadColumn) + " = ?");
+    AdoStatement zero(connection_, "UPDATE " + QuoteName(table) + " SET " +
+                                       QuoteName(kRadiusColumn) + " = 0 WHERE " +
+                                       QuoteName(kRoadColumn) + " = ?");
     for (const RoadSectionStore* record : records_) {
       zero.Bind(1, record->roadName);
       zero.Run();
@@ -268,7 +260,7 @@ class SchemeReader {
     std::string list;
     int position = 0;
     const auto select = [&](int column) {
-      list += (list.empty() ? "" : ", ") + Quote(columns[column]);
+      list += (list.empty() ? "" : ", ") + QuoteName(columns[column]);
       used[column] = 1;
       return position++;
     };
@@ -300,8 +292,8 @@ class SchemeReader {
     for (size_t column = 0; column < columns.size(); ++column)
       if (!used[column]) extras.push_back({select(static_cast<int>(column)), columns[column]});
     if (list.empty()) list = "NULL";
-    const std::string order = serial >= 0 ? " ORDER BY " + Quote(columns[serial]) : "";
-    AdoStatement rows(connection_, "SELECT " + list + " FROM " + Quote(name) + order);
+    const std::string order = serial >= 0 ? " ORDER BY " + QuoteName(columns[serial]) : "";
+    AdoStatement rows(connection_, "SELECT " + list + " FROM " + QuoteName(name) + order);
     if (!rows.Prepared()) {
       Failed(name);
       Defaults(table, side, false);
@@ -394,14 +386,14 @@ bool ReadChainBreakTable(AdoConnection& connection, const ColumnCatalogue& catal
   const int road = FindColumn(columns, kRoadColumn);
   if (road < 0) return true;
   const char* fields[] = {"等号左里程冠号", "等号左里程数", "等号右里程冠号", "等号右里程数"};
-  std::string list = Quote(columns[road]);
+  std::string list = QuoteName(columns[road]);
   int at[4];
   for (int i = 0; i < 4; ++i) {
     const int column = FindColumn(columns, fields[i]);
     at[i] = column < 0 ? -1 : i + 1;
-    list += ", " + (column < 0 ? std::string("NULL") : Quote(columns[column]));
+    list += ", " + (column < 0 ? std::string("NULL") : QuoteName(columns[column]));
   }
-  AdoStatement rows(connection, "SELECT " + list + " FROM " + Quote(kChainBreakTable));
+  AdoStatement rows(connection, "SELECT " + list + " FROM " + QuoteName(kChainBreakTable));
   if (!rows.Prepared()) return false;
   AdoStatement::Step step;
   while ((step = rows.Next()) == AdoStatement::Step::Row) {
@@ -489,35 +481,37 @@ class SchemeWriter {
       const auto& data = table.DataColumns(step.side);
       const int last = static_cast<int>(data.size()) - 1;
       if (table.HasRadiusUpgrade() && FindColumn(columns, data[last].name) < 0) {
-        if (!connection_.ExecuteQuietly("ALTER TABLE " + Quote(name) + " ADD " +
-                                        Quote(kRadiusColumn) + " DOUBLE"))
+        if (!connection_.ExecuteQuietly("ALTER TABLE " + QuoteName(name) + " ADD " +
+                                        QuoteName(kRadiusColumn) + " DOUBLE"))
           return false;
         columns.push_back(std::string(kRadiusColumn));
       }
       if (!scheme && FindColumn(columns, kRoadColumn) >= 0 &&
           FindColumn(columns, kSerialColumn) >= 0 &&
-          !connection_.ExecuteQuietly("CREATE INDEX IF NOT EXISTS " + Quote(name + "_道路名_序号") +
-                                      " ON " + Quote(name) + " (" + Quote(kRoadColumn) + ", " +
-                                      Quote(kSerialColumn) + ")"))
+          !connection_.ExecuteQuietly("CREATE INDEX IF NOT EXISTS " +
+                                      QuoteName(name + "_道路名_序号") + " ON " + QuoteName(name) +
+                                      " (" + QuoteName(kRoadColumn) + ", " +
+                                      QuoteName(kSerialColumn) + ")"))
         return false;
 
       TableWrite write{&step, nullptr, nullptr, {}};
-      std::string names = scheme ? Quote(kSerialColumn) : Quote(kRoadColumn);
+      std::string names = scheme ? QuoteName(kSerialColumn) : QuoteName(kRoadColumn);
       std::string marks = "?";
       for (int c = 0; c <= last; ++c) {
         // An older 用地面积汇总分段表 has no 备注: the remark is not stored there.
         if (c == last && table.LastColumnOptional() && FindColumn(columns, data[c].name) < 0)
           continue;
         const int column = FindColumn(columns, data[c].name);
-        names += ", " + Quote(column >= 0 ? columns[column] : data[c].name);
+        names += ", " + QuoteName(column >= 0 ? columns[column] : data[c].name);
         marks += ", ?";
         write.columns.push_back(c);
       }
       write.erase = std::make_unique<AdoStatement>(
-          connection_,
-          "DELETE FROM " + Quote(name) + (scheme ? "" : " WHERE " + Quote(kRoadColumn) + " = ?"));
-      write.insert = std::make_unique<AdoStatement>(
-          connection_, "INSERT INTO " + Quote(name) + " (" + names + ") VALUES (" + marks + ")");
+          connection_, "DELETE FROM " + QuoteName(name) +
+                           (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?"));
+      write.insert =
+          std::make_unique<AdoStatement>(connection_, "INSERT INTO " + QuoteName(name) + " (" +
+                                                          names + ") VALUES (" + marks + ")");
       if (!write.erase->Prepared() || !write.insert->Prepared()) return false;
       writes_.push_back(std::move(write));
     }
