@@ -621,6 +621,12 @@ SchemeStore::SchemeStore(const Services& services) : services_(services), connec
 
 SchemeStore::~SchemeStore() = default;
 
+// Ends the open's read transaction; an upgrade that cannot be committed is given up (the records
+// hold its values all the same, and saving makes it again).
+void SchemeStore::EndRead() {
+  if (!connection_.ExecuteQuietly("COMMIT")) connection_.ExecuteQuietly("ROLLBACK");
+}
+
 bool SchemeStore::Connect(const std::string& path) {
   if (!connection_.Open(ConnectionString(path))) return false;
   // A scheme of fifty roads is tens of megabytes: room for it in the page cache saves reading
@@ -724,7 +730,7 @@ bool SchemeStore::OpenRoads(const std::string& path) {
   }
   SchemeReader reader(connection_, services_, catalogue, loading);
   reader.ReadAll();
-  connection_.ExecuteQuietly("COMMIT");
+  EndRead();
   if (reader.Stop() != FailureCause::None)
     services_.messages->Show(CauseMessage(reader.Stop(), reader.StopDetail()));
   ShowLoadProblems(loading);
@@ -746,7 +752,7 @@ void SchemeStore::LoadOne(RoadSectionStore& record) {
   }
   SchemeReader reader(connection_, services_, catalogue, {&record});
   reader.ReadAll();
-  if (opened) connection_.ExecuteQuietly("COMMIT");
+  if (opened) EndRead();
   ShowLoadProblems({&record});
 }
 

@@ -65,6 +65,7 @@ class SchemeStore {
 
  private:
   bool Connect(const std::string& path);
+  void EndRead();
   bool OpenRoads(const std::string& path);
   void ShowOpenFailure();
   void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
