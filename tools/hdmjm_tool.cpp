@@ -96,6 +96,13 @@ Json RoadJson(const RoadSectionStore& road) {
   return json;
 }
 
+// Opens the scheme; an empty road list is said as the settings page says it.
+bool OpenScheme(SchemeStore& scheme, const std::string& database, const Services& services) {
+  if (scheme.Open(database)) return true;
+  if (scheme.Connected()) services.messages->Show(std::string(messages::kNoRoads));
+  return false;
+}
+
 // Texts from older databases may not be UTF-8; they are shown, not allowed to abort the dump.
 std::string DumpText(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace);
@@ -105,7 +112,7 @@ std::string DumpText(const Json& json) {
 // holds one road's text at most; the text is the same as dumping the whole document at once.
 int Dump(const std::string& database, const Services& services) {
   SchemeStore scheme(services);
-  if (!scheme.Open(database)) return kExitNothingDone;
+  if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
   RoadRecords records = scheme.TakeRecords();
   std::cout << "{\n  \"database\": " << DumpText(Json(database)) << ",\n  \"roads\": [";
   bool whole = true;
@@ -128,7 +135,7 @@ int Dump(const std::string& database, const Services& services) {
 // Saves every road as the main sheet's OK does: a road that did not load whole is not saved.
 int Resave(const std::string& database, const Services& services) {
   SchemeStore scheme(services);
-  if (!scheme.Open(database)) return kExitNothingDone;
+  if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
   RoadRecords records = scheme.TakeRecords();
   return scheme.Save(records).AllSaved() ? kExitOk : kExitNotAllSaved;
 }

@@ -195,7 +195,7 @@ void SetDlg::LoadAllRoads() {
 
     Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
     auto scheme = std::make_unique<SchemeStore>(RecordServices());
-    scheme->Open(databasePath_);
+    if (!scheme->Open(databasePath_)) Context().messages.Show(std::string(messages::kNoRoads));
     {
       const QSignalBlocker blocker(roadBox_);
       roadBox_->clear();

@@ -638,11 +638,10 @@ bool SchemeStore::Connect(const std::string& path) {
 void SchemeStore::ShowOpenFailure() {
   const AdoError& error = connection_.LastError();
   const FailureCause cause = CauseOf(error);
-  if (cause == FailureCause::Other || cause == FailureCause::None) {
-    services_.messages->Show(std::string(messages::kConnectFailed));
-    return;
-  }
-  services_.messages->Show(CauseMessage(cause, error.text));
+  std::string text(messages::kConnectFailed);
+  if (cause != FailureCause::Other && cause != FailureCause::None)
+    text += "\n" + CauseMessage(cause, error.text);
+  services_.messages->Show(text);
 }
 
 void SchemeStore::ShowLoadProblems(const std::vector<RoadSectionStore*>& records) {
@@ -664,11 +663,8 @@ bool SchemeStore::Open(const std::string& path) {
   roads_.clear();
   records_.clear();
   leftOut_ = 0;
-  if (!OpenRoads(path)) {
-    services_.messages->Show(std::string(messages::kNoRoads));
-    return false;
-  }
-  return true;
+  connected_ = false;
+  return OpenRoads(path);
 }
 
 bool SchemeStore::OpenRoads(const std::string& path) {
@@ -676,6 +672,7 @@ bool SchemeStore::OpenRoads(const std::string& path) {
     ShowOpenFailure();
     return false;
   }
+  connected_ = true;
   // One read transaction: every table is read from the same state of the file, and another
   // program cannot take the file for writing half-way through.
   connection_.ExecuteQuietly("BEGIN");

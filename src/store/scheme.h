@@ -45,8 +45,11 @@ class SchemeStore {
 
   // Opens the scheme database at `path`, lists its roads and loads a record for each, telling
   // the designer what kept a road from loading whole. False, with no roads, when the database
-  // cannot be opened or read, or is not a scheme database (the designer is told why).
+  // cannot be opened or read, is not a scheme database or lists no road (the designer is told
+  // why, but for an empty road list, which each front end words its own way).
   bool Open(const std::string& path);
+  // Whether the last Open reached the database (it may still have found no road).
+  bool Connected() const { return connected_; }
   const std::vector<RoadEntry>& Roads() const { return roads_; }
   // The records of the last Open, in road-list order; the caller takes them.
   RoadRecords TakeRecords() { return std::move(records_); }
@@ -75,6 +78,7 @@ class SchemeStore {
   std::vector<RoadEntry> roads_;
   RoadRecords records_;
   std::size_t leftOut_ = 0;  // roads of 断链表 beyond the road list's room
+  bool connected_ = false;
 };
 
 }  // namespace hdmjm

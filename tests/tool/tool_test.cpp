@@ -198,11 +198,12 @@ TEST_F(ToolTest, TraceLinesReachStderrOnlyWithVerboseAndNeverNameSourcesOrOtherP
   std::ofstream(scratch_.File("text.mdb")) << "not a database\n";
   const ToolRun quiet = Tool({"dump", scratch_.File("text.mdb")});
   EXPECT_EQ(quiet.exitCode, 1);
-  EXPECT_EQ(Lines(quiet.err), std::vector<std::string>{"连接数据库失败!"});
+  const std::string refused = "连接数据库失败! 该文件不是方案数据库。 详细信息: file is not a database";
+  EXPECT_EQ(Lines(quiet.err), std::vector<std::string>{refused});
 
   const ToolRun verbose = Tool({"--verbose", "dump", scratch_.File("text.mdb")});
   EXPECT_EQ(verbose.exitCode, 1);
-  EXPECT_TRUE(HasLine(verbose.err, "连接数据库失败!")) << verbose.err;
+  EXPECT_TRUE(HasLine(verbose.err, refused)) << verbose.err;
   const auto lines = Lines(verbose.err);
   EXPECT_GT(lines.size(), 1u) << verbose.err;
   for (const std::string& line : lines) {
