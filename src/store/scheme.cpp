@@ -540,9 +540,13 @@ class SchemeWriter {
     const int rows = table.RowCount(record, side);
     for (int row = 0; row < rows; ++row) {
       if (table.IsSlope()) {
-        // The last level in use always reaches to the top of the slope.
+        // The last level in use always reaches to the top of the slope; on a cut, a negative
+        // height there is the radius of the arc that rounds the top, and stays.
         const int levels = std::get<int>(table.Get(record, side, row, 1));
-        if (levels >= 1) table.Set(record, side, row, 2 + 4 * (levels - 1) + 1, 100.0);
+        const int height = 2 + 4 * (levels - 1) + 1;
+        const bool arc = table.BaseName() == kCutSlopeTable &&
+                         levels >= 1 && std::get<double>(table.Get(record, side, row, height)) < 0;
+        if (levels >= 1 && !arc) table.Set(record, side, row, height, 100.0);
       }
       values[0] = scheme ? AdoValue(std::int64_t{0}) : AdoValue(record.roadName);
       const int inUse = table.ColumnsInUse(record, side, row);

@@ -300,7 +300,13 @@ TEST_F(RoadStoreTest, SlopeRowsUseOnlyTheirLevelsAndKeepTheRestInMemory) {
   cut.rows[0].levels[2] = {9, 9, 9, 9};  // not in use
   cut.rows[1].endStation = 2500;
   cut.rows[1].levelCount = 0;
+  // A negative last height is a cut's arc radius: kept; on an embankment it becomes 100.
+  store.cutSlopes[kRight] = cut;
+  store.cutSlopes[kRight].rows[0].levels[1].maxHeight = -2;
+  store.embankmentSlopes[kRight] = store.cutSlopes[kRight];
   ASSERT_TRUE(store.SaveRoad(db_, "主线"));
+  EXPECT_EQ(Load()->cutSlopes[kRight].rows[0].levels[1].maxHeight, -2);
+  EXPECT_EQ(Load()->embankmentSlopes[kRight].rows[0].levels[1].maxHeight, 100);
   EXPECT_EQ(cut.rows[0].levels[1].maxHeight, 100);
   EXPECT_EQ(cut.rows[0].levels[2], (SlopeLevel{9, 9, 9, 9}));
   const auto saved = QuerySql(db_, "select 边坡总级数, \"2级最大高度\", \"3级边坡系数\" from 左路堑边坡 "
