@@ -78,7 +78,7 @@ class DitchPage : public TablePage {
   bool previewed_ = false;  // the preview was painted since the fill
 };
 
-// The factory of the ditch pages; the spec's descriptor is one of the DitchPageDesc above.
+// The factory of the ditch pages; the page table row's descriptor is one of the DitchPageDesc above.
 std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context);
 
 }  // namespace hdmjm
