@@ -20,26 +20,44 @@ void QtUserMessages::Show(const std::string& text, const std::string& title, Ico
   box.exec();
 }
 
+QString SchemeFileTypes::type(const QFileInfo& info) const {
+  if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) == 0)
+    return QStringLiteral("方案数据库 (SQLite)");
+  return QFileIconProvider::type(info);
+}
+
+namespace {
+
+std::optional<std::string> RunFileDialog(QFileDialog::AcceptMode mode, const std::string& title,
+                                         const std::string& initialName,
+                                         const std::string& filter) {
+  SchemeFileTypes types;  // outlives the dialog that uses it
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                     QString::fromStdString(initialName), QtNameFilter(filter));
+  dialog.setIconProvider(&types);
+  dialog.setAcceptMode(mode);
+  if (mode == QFileDialog::AcceptOpen) {
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  } else {
+    // An existing file is replaced without a question, as the template files always were.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
 std::optional<std::string> QtFileChooser::ChooseOpenFile(const std::string& title,
                                                          const std::string& initialName,
                                                          const std::string& filter) {
-  const QString chosen =
-      QFileDialog::getOpenFileName(QApplication::activeWindow(), QString::fromStdString(title),
-                                   QString::fromStdString(initialName), QtNameFilter(filter));
-  if (chosen.isEmpty()) return std::nullopt;
-  return chosen.toStdString();
+  return RunFileDialog(QFileDialog::AcceptOpen, title, initialName, filter);
 }
 
 std::optional<std::string> QtFileChooser::ChooseSaveFile(const std::string& title,
                                                          const std::string& initialName,
                                                          const std::string& filter) {
-  // An existing file is replaced without a question, as the template files always were.
-  const QString chosen =
-      QFileDialog::getSaveFileName(QApplication::activeWindow(), QString::fromStdString(title),
-                                   QString::fromStdString(initialName), QtNameFilter(filter),
-                                   nullptr, QFileDialog::DontConfirmOverwrite);
-  if (chosen.isEmpty()) return std::nullopt;
-  return chosen.toStdString();
+  return RunFileDialog(QFileDialog::AcceptSave, title, initialName, filter);
 }
 
 QString QtNameFilter(const std::string& filter) {

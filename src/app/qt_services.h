@@ -1,6 +1,7 @@
 // The Qt faces of the store's dialog services: message boxes and the open-file dialog.
 #pragma once
 
+#include <QFileIconProvider>
 #include <QString>
 
 #include "store/services.h"
@@ -20,6 +21,13 @@ class QtFileChooser : public FileChooser {
   std::optional<std::string> ChooseSaveFile(const std::string& title,
                                             const std::string& initialName,
                                             const std::string& filter) override;
+};
+
+// The file dialogs' type column: a scheme file keeps the extension an older database product
+// used, and is named for what it is, not by the system's name for that extension.
+class SchemeFileTypes : public QFileIconProvider {
+ public:
+  QString type(const QFileInfo& info) const override;
 };
 
 // "text (*.a;*.b)|*.a;*.b|All Files(*.*)|*.*||" as a Qt name filter,

@@ -1,6 +1,8 @@
 // Qt's Chinese catalogues: the standard buttons and the open-file dialog speak Chinese.
 #include "app/translations.h"
 
+#include "app/qt_services.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -43,6 +45,13 @@ TEST_F(ChineseTranslations, StandardButtonsAndTheOpenFileDialogSpeakChinese) {
       << fileTypeLabel->text().toStdString();
   EXPECT_TRUE(
       dialog.labelText(QFileDialog::Accept).startsWith(QStringLiteral("打开")));  // "打开(&O)"
+}
+
+TEST(SchemeFileTypes, AnMdbFileIsNamedAnSQLiteSchemeDatabase) {
+  const SchemeFileTypes types;
+  EXPECT_EQ(types.type(QFileInfo(QStringLiteral("/tmp/示例方案.MDB"))),
+            QStringLiteral("方案数据库 (SQLite)"));
+  EXPECT_NE(types.type(QFileInfo(QStringLiteral("/tmp/t.mb"))), QStringLiteral("方案数据库 (SQLite)"));
 }
 
 }  // namespace
