@@ -22,7 +22,7 @@ void QtUserMessages::Show(const std::string& text, const std::string& title, Ico
 
 QString SchemeFileTypes::type(const QFileInfo& info) const {
   if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) == 0)
-    return QStringLiteral("方案数据库 (SQLite)");
+    return QStringLiteral("SQLite");
   return QFileIconProvider::type(info);
 }
 

@@ -47,11 +47,11 @@ TEST_F(ChineseTranslations, StandardButtonsAndTheOpenFileDialogSpeakChinese) {
       dialog.labelText(QFileDialog::Accept).startsWith(QStringLiteral("打开")));  // "打开(&O)"
 }
 
-TEST(SchemeFileTypes, AnMdbFileIsNamedAnSQLiteSchemeDatabase) {
+TEST(SchemeFileTypes, AnMdbFileIsNamedForTheSQLiteFileItIs) {
   const SchemeFileTypes types;
   EXPECT_EQ(types.type(QFileInfo(QStringLiteral("/tmp/示例方案.MDB"))),
-            QStringLiteral("方案数据库 (SQLite)"));
-  EXPECT_NE(types.type(QFileInfo(QStringLiteral("/tmp/t.mb"))), QStringLiteral("方案数据库 (SQLite)"));
+            QStringLiteral("SQLite"));
+  EXPECT_NE(types.type(QFileInfo(QStringLiteral("/tmp/t.mb"))), QStringLiteral("SQLite"));
 }
 
 }  // namespace
