@@ -62,14 +62,23 @@ void PropertySheet::setVisible(bool visible) {
   }
   QDialog::setVisible(visible);
   if (!first) return;
-  if (PropertyPage* page = Page(current_)) page->Activate();
+  if (PropertyPage* page = Page(current_)) Activate(*page);
 }
 
 void PropertySheet::OnCurrentChanged(int index) {
   if (current_ < 0) return;  // not shown yet: the first show creates the page
   if (PropertyPage* left = Page(current_)) left->Leave();
   current_ = index;
-  if (PropertyPage* page = EnsurePage(index)) page->Activate();
+  if (PropertyPage* page = EnsurePage(index)) Activate(*page);
+}
+
+void PropertySheet::Activate(PropertyPage& page) {
+  page.Activate();
+  // A page created for this tab is shown with it now rather than at the next event, so that its
+  // grid can take the keyboard: typing then edits a cell at once, and Enter does not close the
+  // sheet.
+  page.show();
+  if (page.isVisible()) page.FocusFirstControl();
 }
 
 void PropertySheet::Place(bool keepSize, bool keepPlace) {

@@ -48,6 +48,7 @@ class PropertySheet : public QDialog {
   };
 
   void OnCurrentChanged(int index);
+  void Activate(PropertyPage& page);
   // The page, created and filled on first use.
   PropertyPage* EnsurePage(int index);
   // The page, created but not yet filled.

@@ -26,6 +26,18 @@ void PropertyPage::Initialize() {
 
 void PropertyPage::Activate() { OnActivate(); }
 
+void PropertyPage::FocusFirstControl() {
+  // The keyboard goes to the page's first control (on a table page its grid), as to the first
+  // tab stop of a dialog, so that typing edits a cell at once and Enter does not close the sheet.
+  for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+    if (isAncestorOf(w) && w->isVisibleTo(this) && w->isEnabled() &&
+        (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
 void PropertyPage::Leave() {
   if (hasLeaveHandler_) Commit();
 }

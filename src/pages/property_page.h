@@ -39,6 +39,8 @@ class PropertyPage : public QWidget {
   void Initialize();
   // Every time the page becomes the current page of its sheet, after Initialize.
   void Activate();
+  // Gives the keyboard to the page's first control, as a dialog gives it to its first tab stop.
+  void FocusFirstControl();
   // The leave handler: commits, when the page has one.
   void Leave();
   // The OK handler: commits.

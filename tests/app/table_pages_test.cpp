@@ -64,6 +64,13 @@ class TablePagesInASheet : public ::testing::Test {
   HDMContainer sheet{context};
 };
 
+TEST_F(TablePagesInASheet, TheKeyboardGoesToThePagesGridSoTypingEditsACell) {
+  sheet.show();
+  EXPECT_EQ(sheet.focusWidget(), &GridAt(kWidthLimitTab));
+  ClickTab(sheet, kLandWideningTab);
+  EXPECT_EQ(sheet.focusWidget(), &GridAt(kLandWideningTab));
+}
+
 TEST_F(TablePagesInASheet, CancelKeepsWhatLeavingCommittedAndLosesTheOkOnlyPage) {
   EditTwoPages();
   ClickButton(sheet, QDialogButtonBox::Cancel);
