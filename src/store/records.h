@@ -305,12 +305,9 @@ class RoadSectionStore : public StoreBase {
   // the road did not load whole): the database then holds the road's previous rows unchanged.
   bool SaveRoad(const std::string& path, const std::string& road);
 
-  // The chain-break table and the road list.
+  // The road's rows of the chain-break table (the road list is the scheme unit's).
   bool ReadChainBreaks(const std::string& path, const std::string& road, double& start,
                        double& end);
-  bool BuildRoadList(const std::string& path);
-  bool ReadRoadExtent(const std::string& path, const std::string& road, int index);
-  void SortRoadList();
 
   const Services& GetServices() const { return services_; }
 

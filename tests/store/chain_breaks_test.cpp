@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/records.h"
+#include "store/scheme.h"
 #include "test_support.h"
 
 namespace hdmjm {
@@ -22,9 +23,9 @@ std::string Row(const std::string& road, const std::string& prefix, double left,
          "E', " + std::to_string(right) + ")";
 }
 
-std::vector<std::string> Names(const RoadSectionStore& store) {
+std::vector<std::string> Names(const SchemeStore& scheme) {
   std::vector<std::string> names;
-  for (const auto& entry : store.roadList) names.push_back(entry.name);
+  for (const auto& entry : scheme.Roads()) names.push_back(entry.name);
   return names;
 }
 
@@ -34,25 +35,26 @@ class ChainBreakTest : public ::testing::Test {
   std::string db_ = dir_.File("scheme.mdb");
   Recorders recorders_;
   RoadSectionStore store_{recorders_.services()};
+  SchemeStore scheme_{recorders_.services()};
 };
 
 TEST_F(ChainBreakTest, MainLineComesFirstAndTheOthersByStartStation) {
   RunSql(db_, {kTable, Row("A", "AK", 5000, 6000), Row("主线", "K", 0, 800),
                Row("B", "BK", 1200, 1500), Row("A", "AK", 6100, 7000), Row("主线", "K", 900, 3000)});
-  ASSERT_TRUE(store_.BuildRoadList(db_));
-  EXPECT_THAT(Names(store_), ::testing::ElementsAre("主线", "B", "A"));
-  const RoadEntry& a = store_.roadList[2];
+  ASSERT_TRUE(scheme_.Open(db_));
+  EXPECT_THAT(Names(scheme_), ::testing::ElementsAre("主线", "B", "A"));
+  const RoadEntry& a = scheme_.Roads()[2];
   EXPECT_EQ(a.startStation, 5000);
   EXPECT_EQ(a.endStation, 7000);
   EXPECT_EQ(a.startPrefix, "AK");
   EXPECT_EQ(a.endPrefix, "AKE");
-  EXPECT_TRUE(store_.roadList[0].startPrefix.empty());
+  EXPECT_TRUE(scheme_.Roads()[0].startPrefix.empty());
 }
 
 TEST_F(ChainBreakTest, WithoutAMainLineTheFirstRoadFoundKeepsItsPlace) {
   RunSql(db_, {kTable, Row("C", "C", 900, 950), Row("B", "B", 500, 600), Row("A", "A", 100, 200)});
-  ASSERT_TRUE(store_.BuildRoadList(db_));
-  EXPECT_THAT(Names(store_), ::testing::ElementsAre("C", "A", "B"));
+  ASSERT_TRUE(scheme_.Open(db_));
+  EXPECT_THAT(Names(scheme_), ::testing::ElementsAre("C", "A", "B"));
 }
 
 TEST_F(ChainBreakTest, StationsComeFromTheFirstAndTheLastRowOfTheRoad) {
@@ -72,9 +74,9 @@ TEST_F(ChainBreakTest, StationsComeFromTheFirstAndTheLastRowOfTheRoad) {
 
 TEST_F(ChainBreakTest, AnEmptyOrMissingTableGivesAnEmptyList) {
   RunSql(db_, {kTable});
-  EXPECT_FALSE(store_.BuildRoadList(db_));
-  EXPECT_TRUE(store_.roadList.empty());
-  EXPECT_FALSE(store_.BuildRoadList(dir_.File("none.mdb")));
+  EXPECT_FALSE(scheme_.Open(db_));
+  EXPECT_TRUE(scheme_.Roads().empty());
+  EXPECT_FALSE(scheme_.Open(dir_.File("none.mdb")));
   EXPECT_EQ(recorders_.messages.texts, std::vector<std::string>{"连接数据库失败!"});
 }
 
@@ -83,8 +85,8 @@ TEST_F(ChainBreakTest, TheListHoldsFiftyRoadsAndSaysSoWhenThereAreMore) {
   for (int i = 0; i < 53; ++i)
     insert += (i ? ",('R" : "('R") + std::to_string(i) + "', " + std::to_string(i) + ", 1)";
   RunSql(db_, {kTable, insert});
-  ASSERT_TRUE(store_.BuildRoadList(db_));
-  EXPECT_EQ(store_.roadList.size(), static_cast<size_t>(kMaxRoads));
+  ASSERT_TRUE(scheme_.Open(db_));
+  EXPECT_EQ(scheme_.Roads().size(), static_cast<size_t>(kMaxRoads));
   ASSERT_EQ(recorders_.messages.texts.size(), 1u);
   EXPECT_THAT(recorders_.messages.texts[0], ::testing::HasSubstr("50"));
 }
