@@ -285,7 +285,6 @@ class RoadSectionStore : public StoreBase {
   PerSide<std::vector<StationRangeRow>> autoFlattenRanges;  // 低挖路堑自动推平
   PerSide<std::vector<StationRangeRow>> autoShoulderRanges; // 低填路堤自动加宽土路肩
 
-  std::vector<std::string> tableNames;
   std::string databasePath;
   std::string roadName;
   // Why the road did not load whole ("表左侧沟: 缺少列序号"), one line per table; empty when it
@@ -293,11 +292,7 @@ class RoadSectionStore : public StoreBase {
   std::vector<std::string> loadProblems;
   bool LoadedWhole() const { return loadProblems.empty(); }
 
-  // Loading and saving (the database is reached only through these).
-  bool OpenSchemeConnection();
-  void LoadTableNames();
-  bool TableExists(const std::string& name) const;
-  bool OpenRoadTable(const std::string& path, const std::string& road, const std::string& table);
+  // Loading and saving one road alone, through the scheme unit.
   // Reads every table of the road, defaults where a table is missing or has no rows, and notes
   // in loadProblems what kept the road from loading whole. Returns true.
   bool LoadRoad(const std::string& path, const std::string& road);
@@ -321,7 +316,6 @@ class RoadSectionStore : public StoreBase {
 
   Services services_;
   AdoConnection connection_;
-  std::string sql_;
   AdoRecordset recordset_;
 };
 

@@ -1,6 +1,3 @@
-#include <algorithm>
-#include <cstdint>
-
 #include "catalogue.h"
 #include "messages.h"
 #include "records.h"
@@ -29,35 +26,6 @@ RoadSectionStore::RoadSectionStore(const Services& services)
 RoadSectionStore::~RoadSectionStore() {
   recordset_.Close();
   connection_.Close();
-}
-
-bool RoadSectionStore::OpenSchemeConnection() {
-  if (!connection_.Open(ConnectionString(databasePath), adConnectUnspecified)) {
-    services_.messages->Show(std::string(messages::kConnectFailed));
-    return false;
-  }
-  return true;
-}
-
-void RoadSectionStore::LoadTableNames() {
-  recordset_.Attach(connection_.OpenSchema(adSchemaColumns));
-  std::string name;
-  while (!recordset_.IsEOF()) {
-    if (!recordset_.GetCollect("TABLE_NAME", name)) break;
-    if (tableNames.empty() || tableNames.back() != name) tableNames.push_back(name);
-    if (!recordset_.MoveNext()) break;
-  }
-  recordset_.Close();
-}
-
-bool RoadSectionStore::TableExists(const std::string& name) const {
-  return std::find(tableNames.begin(), tableNames.end(), name) != tableNames.end();
-}
-
-bool RoadSectionStore::OpenRoadTable(const std::string& path, const std::string& road,
-                                     const std::string& table) {
-  sql_ = "select * from " + table + " where 道路名=" + SqlQuote(road) + " ORDER by 序号";
-  return OpenStatement(path, sql_);
 }
 
 bool RoadSectionStore::OpenStatement(const std::string& path, const std::string& statement) {
