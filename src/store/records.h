@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -291,6 +292,16 @@ class RoadSectionStore : public StoreBase {
   // did. A road with any is never saved.
   std::vector<std::string> loadProblems;
   bool LoadedWhole() const { return loadProblems.empty(); }
+  // What the database holds of each table of this road, as the scheme unit last read or wrote
+  // it (encoded row by row), with the file and road it belongs to. Saving leaves a table alone
+  // while the record's rows still encode the same, so an unedited table keeps its stored values
+  // exactly; a table without an entry is always written.
+  struct StoredRows {
+    std::string path;
+    std::string road;
+    std::map<std::pair<const TableDesc*, Side>, std::string> tables;
+  };
+  StoredRows stored;
 
   // Loading and saving one road alone, through the scheme unit.
   // Reads every table of the road, defaults where a table is missing or has no rows, and notes

@@ -153,6 +153,41 @@ std::string RoadStartList(const std::vector<std::string>& roads) {
   return list;
 }
 
+// A table's rows of one road as bytes: the row count, then each row's fields in use, reals by
+// their bits. Two records encode the same exactly when saving them would write the same values.
+template <class T>
+void Append(std::string& image, const T& value) {
+  image.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side,
+                       int rows) {
+  std::string image;
+  Append(image, rows);
+  for (int row = 0; row < rows; ++row) {
+    const int inUse = table.ColumnsInUse(record, side, row);
+    Append(image, inUse);
+    for (int c = 0; c < inUse; ++c) {
+      const FieldValue value = table.Get(record, side, row, c);
+      image += static_cast<char>(value.index());
+      if (const auto* real = std::get_if<double>(&value))
+        Append(image, *real);
+      else if (const auto* code = std::get_if<int>(&value))
+        Append(image, *code);
+      else {
+        const std::string& text = std::get<std::string>(value);
+        Append(image, text.size());
+        image += text;
+      }
+    }
+  }
+  return image;
+}
+
+std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side) {
+  return TableImage(table, record, side, table.RowCount(record, side));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Reading: each table once for all roads, its rows dispatched to their road in 序号 order.
 
@@ -169,6 +204,8 @@ class SchemeReader {
   }
 
   void ReadAll() {
+    for (RoadSectionStore* record : records_)
+      record->stored = {record->databasePath, record->roadName, {}};
     services_.progress->SetProgress(0);
     for (const TableStep& step : LoadOrder()) {
       if (stop_ == FailureCause::None) ReadTable(*step.table, step.side);
@@ -313,8 +350,20 @@ class SchemeReader {
       if (target == byName_.end()) continue;
       ReadRow(rows, table, side, name, target->second, at, extras);
     }
-    if (step == AdoStatement::Step::Failed) Failed(name);
+    if (step == AdoStatement::Step::Failed)
+      Failed(name);
+    else if (name == table.Name(side))
+      RememberStored(table, side);
     Defaults(table, side, true);
+  }
+
+  // What the file holds of the table for each road, before roads without rows get defaults.
+  void RememberStored(const TableDesc& table, Side side) {
+    for (size_t i = 0; i < records_.size(); ++i) {
+      RoadSectionStore& record = *records_[i];
+      const int rows = counts_[i] > 0 ? table.RowCount(record, side) : 0;
+      record.stored.tables[{&table, side}] = TableImage(table, record, side, rows);
+    }
   }
 
   void ReadRow(const AdoStatement& rows, const TableDesc& table, Side side, const std::string& name,
@@ -425,13 +474,31 @@ class SchemeWriter {
     return InTransaction([&] { return PrepareTables(); });
   }
 
-  // The road's rows of every table, in one transaction: they land whole or not at all.
+  // The road's rows of every table, in one transaction: they land whole or not at all. A table
+  // whose rows are still those the file holds is left alone.
   bool SaveRoad(RoadSectionStore& record) {
-    return InTransaction([&] {
-      for (TableWrite& write : writes_)
+    const bool known =
+        record.stored.path == record.databasePath && record.stored.road == record.roadName;
+    std::vector<std::pair<const TableWrite*, std::string>> written;
+    const bool saved = InTransaction([&] {
+      for (TableWrite& write : writes_) {
+        const TableStep& step = *write.step;
+        SetLastLevelHeights(*step.table, step.side, record);
+        std::string image = TableImage(*step.table, record, step.side);
+        if (known && !write.created) {
+          const auto stored = record.stored.tables.find({step.table, step.side});
+          if (stored != record.stored.tables.end() && stored->second == image) continue;
+        }
         if (!WriteTable(write, record)) return false;
+        written.emplace_back(&write, std::move(image));
+      }
       return true;
     });
+    if (!saved) return false;
+    if (!known) record.stored = {record.databasePath, record.roadName, {}};
+    for (auto& [write, image] : written)
+      record.stored.tables[{write->step->table, write->step->side}] = std::move(image);
+    return true;
   }
 
   // Why the last Prepare or SaveRoad failed.
@@ -443,6 +510,7 @@ class SchemeWriter {
     std::unique_ptr<AdoStatement> erase;
     std::unique_ptr<AdoStatement> insert;
     std::vector<int> columns;  // data columns written, in order
+    bool created = false;      // made by this save: whatever the records remember, it is empty
   };
 
   // BEGIN IMMEDIATE takes the write lock at once, so a lock held elsewhere fails here, before
@@ -468,7 +536,8 @@ class SchemeWriter {
       const std::string name = table.Name(step.side);
       const bool scheme = table.Scope() == TableScope::Scheme;
       auto found = catalogue.find(name);
-      if (found == catalogue.end()) {
+      const bool created = found == catalogue.end();
+      if (created) {
         if (!connection_.ExecuteQuietly(table.CreateStatement(step.side))) return false;
         std::vector<std::string> created;
         created.push_back(std::string(scheme ? "序号" : kSerialColumn));
@@ -494,7 +563,7 @@ class SchemeWriter {
                                       QuoteName(kSerialColumn) + ")"))
         return false;
 
-      TableWrite write{&step, nullptr, nullptr, {}};
+      TableWrite write{&step, nullptr, nullptr, {}, created};
       std::string names = scheme ? QuoteName(kSerialColumn) : QuoteName(kRoadColumn);
       std::string marks = "?";
       for (int c = 0; c <= last; ++c) {
@@ -518,6 +587,21 @@ class SchemeWriter {
     return true;
   }
 
+  // The last level in use always reaches to the top of the slope; on a cut, a negative height
+  // there is the radius of the arc that rounds the top, and stays.
+  static void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
+    if (!table.IsSlope()) return;
+    const int rows = table.RowCount(record, side);
+    for (int row = 0; row < rows; ++row) {
+      const int levels = std::get<int>(table.Get(record, side, row, 1));
+      if (levels < 1) continue;
+      const int height = 2 + 4 * (levels - 1) + 1;
+      const bool arc = table.BaseName() == kCutSlopeTable &&
+                       std::get<double>(table.Get(record, side, row, height)) < 0;
+      if (!arc) table.Set(record, side, row, height, 100.0);
+    }
+  }
+
   static AdoValue ToAdo(const FieldValue& value) {
     return std::visit(
         [](const auto& v) -> AdoValue {
@@ -539,15 +623,6 @@ class SchemeWriter {
     std::vector<AdoValue> values(write.columns.size() + 1);
     const int rows = table.RowCount(record, side);
     for (int row = 0; row < rows; ++row) {
-      if (table.IsSlope()) {
-        // The last level in use always reaches to the top of the slope; on a cut, a negative
-        // height there is the radius of the arc that rounds the top, and stays.
-        const int levels = std::get<int>(table.Get(record, side, row, 1));
-        const int height = 2 + 4 * (levels - 1) + 1;
-        const bool arc = table.BaseName() == kCutSlopeTable &&
-                         levels >= 1 && std::get<double>(table.Get(record, side, row, height)) < 0;
-        if (levels >= 1 && !arc) table.Set(record, side, row, height, 100.0);
-      }
       values[0] = scheme ? AdoValue(std::int64_t{0}) : AdoValue(record.roadName);
       const int inUse = table.ColumnsInUse(record, side, row);
       for (size_t i = 0; i < write.columns.size(); ++i) {

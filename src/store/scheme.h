@@ -4,7 +4,8 @@
 // A road loads whole when every table was read completely: each read succeeded, the columns
 // were those of the catalogue (by name, allowing the upgrades the store knows), no rows were past
 // the record's room and every value could be kept as the record holds it. A road that did not
-// load whole is never written back. Each road is saved in one transaction of its own.
+// load whole is never written back. Each road is saved in one transaction of its own, and of a
+// road only the tables whose rows differ from what the file held are written.
 #pragma once
 
 #include <map>

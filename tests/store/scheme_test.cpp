@@ -90,7 +90,7 @@ class SchemeTest : public ::testing::Test {
   RoadRecords records_;
 };
 
-TEST_F(SchemeTest, ValuesComeBackExactlyNullsReadAsEmptyOrZeroAndASaveLeavesThemAsTheyWere) {
+TEST_F(SchemeTest, ValuesComeBackExactlyNullsReadAsEmptyOrZeroAndASaveOnlyWritesWhatChanged) {
   MakeRoads({"主线"});
   RunSql(db_,
          {kLeftSideDitch, InsertSideDitch("'主线'", "1e-9, 0.123456789012, NULL, 1, 1, 0.3, 0"),
@@ -104,7 +104,8 @@ TEST_F(SchemeTest, ValuesComeBackExactlyNullsReadAsEmptyOrZeroAndASaveLeavesThem
           "车行道厚 double, 硬路肩厚 double, 土路肩厚 double)",
           "insert into 左路面厚度 (道路名, 分段终里程, 车行道厚, 硬路肩厚, 土路肩厚) values "
           "('主线', 1234.5678901234567, 0.7, 0.3, 0.2)"});
-  const Rows before = ExactRows(db_, "左侧沟", "", false);
+  const Rows before = ExactRows(db_, "左侧沟");
+  const Rows landTypes = ExactRows(db_, "用地类型表");
   ASSERT_TRUE(Open());
   ASSERT_TRUE(Road(0).LoadedWhole()) << Road(0).loadProblems.front();
   EXPECT_TRUE(Messages().empty());
@@ -121,16 +122,38 @@ TEST_F(SchemeTest, ValuesComeBackExactlyNullsReadAsEmptyOrZeroAndASaveLeavesThem
   EXPECT_THAT(progress_.positions,
               ::testing::Each(::testing::AllOf(::testing::Ge(0), ::testing::Le(100))));
 
+  // Unedited, every stored row stays exactly as it was: NULLs, numbering and all.
   const SaveReport report = scheme_->Save(records_);
   EXPECT_THAT(report.saved, ElementsAre("主线"));
   EXPECT_EQ(Messages().back(), "横断面标准数据已存入" + db_ + "中!");
-  Rows expected = before;
-  expected[0][3] = "real:0.0";  // the NULL depth, as the program has always computed with it
-  EXPECT_EQ(ExactRows(db_, "左侧沟", "", false), expected);
-  EXPECT_EQ(
-      ExactRows(db_, "用地类型表", "", false),
-      (Rows{{"text:主线", "real:800.0", "text:"}, {"text:主线", "real:2500.0", "text:水田"}}));
+  EXPECT_EQ(ExactRows(db_, "左侧沟"), before);
+  EXPECT_EQ(ExactRows(db_, "用地类型表"), landTypes);
+  // Tables the file lacked now hold the road's defaults.
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 右侧沟 where 道路名 = '主线'"), Rows{{"1"}});
+
+  // An edited table is written whole, its NULL number as the 0 the program computed with; the
+  // table beside it is left alone.
+  Road(0).sideDitches[kLeft][1].depth = 0.65;
+  ASSERT_TRUE(scheme_->Save(records_).AllSaved());
+  Rows expected = ExactRows(db_, "左侧沟", "", false);
+  EXPECT_EQ(expected[0][3], "real:0.0");
+  EXPECT_EQ(expected[1][3], "real:0.65000000000000002");
+  EXPECT_EQ(expected[0][1], before[0][2]);  // 1e-9 and 0.123456789012 to the last bit
+  EXPECT_EQ(expected[0][2], before[0][3]);
+  EXPECT_EQ(ExactRows(db_, "用地类型表"), landTypes);
   EXPECT_EQ(ExactRows(db_, "左路面厚度", "", false)[0][1], "real:1234.5678901234567");
+
+  // Opened again, unedited: the edit came back and nothing is written.
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(Road(0).sideDitches[kLeft][1].depth, 0.65);
+  expected = ExactRows(db_, "左侧沟");
+  ASSERT_TRUE(scheme_->Save(records_).AllSaved());
+  EXPECT_EQ(ExactRows(db_, "左侧沟"), expected);
+  // A table another program dropped meanwhile is made again with the road's rows.
+  RunSql(db_, {"drop table 用地类型表"});
+  ASSERT_TRUE(scheme_->Save(records_).AllSaved());
+  EXPECT_EQ(QuerySql(db_, "select 分段终里程数, 用地类型 from 用地类型表"),
+            (Rows{{"800.0", ""}, {"2500.0", "水田"}}));
   // The road's rows are found through an index made for them.
   EXPECT_EQ(QuerySql(db_,
                      "select count(*) from sqlite_master where type='index' and "
@@ -253,6 +276,13 @@ TEST_F(SchemeTest, ASaveFailingForTheThirdOfFiveRoadsKeepsItsRowsAndSavesTheOthe
   EXPECT_THAT(Messages()[0], HasSubstr("详细信息: refused"));
   EXPECT_THAT(Messages()[0], HasSubstr("(B)"));
   EXPECT_THAT(Messages()[1], HasSubstr("未能存入" + db_ + "中: B。"));
+
+  // Once the file takes B, the next save writes B's edit; the roads saved before are left alone.
+  RunSql(db_, {"drop trigger refuse"});
+  const Rows others = ExactRows(db_, "左侧沟", "where 道路名 <> 'B'");
+  ASSERT_TRUE(scheme_->Save(records_).AllSaved());
+  EXPECT_EQ(QuerySql(db_, "select 水沟底宽 from 左侧沟 where 道路名 = 'B'"), Rows{{"0.75"}});
+  EXPECT_EQ(ExactRows(db_, "左侧沟", "where 道路名 <> 'B'"), others);
 }
 
 TEST_F(SchemeTest, ALockThatOutlastsTheWaitFailsEveryRoadAtOnceAndTheNextSaveSucceeds) {

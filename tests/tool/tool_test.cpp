@@ -228,16 +228,20 @@ TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
 
 TEST_F(ToolTest, ResaveNamesTheRoadsThatWereNotSavedAndKeepsTheirRows) {
   ASSERT_NO_FATAL_FAILURE(MakeSample());
-  RunSql(db_, {"create trigger refuse before insert on 左侧沟 when new.道路名='匝道A' "
+  // A last level below the top, as an older program left it: the resave must write the table.
+  RunSql(db_, {"update 左路堤边坡 set \"3级最大高度\" = 12 where 道路名='匝道A' and 边坡总级数=3",
+               "create trigger refuse before insert on 左路堤边坡 when new.道路名='匝道A' "
                "begin select raise(abort, 'refused'); end"});
-  const int rows = RowsOf(db_, "左侧沟", "匝道A");
+  const int rows = RowsOf(db_, "左路堤边坡", "匝道A");
   const ToolRun run = Tool({"resave", db_});
   EXPECT_EQ(run.exitCode, 3);
   EXPECT_TRUE(HasLine(run.err, "以下道路的横断面标准数据未能存入" + db_ +
                                    "中: 匝道A。 数据库中这些道路原有的数据未被改动。"))
       << run.err;
   EXPECT_FALSE(HasLine(run.err, "横断面标准数据已存入" + db_ + "中!")) << run.err;
-  EXPECT_EQ(RowsOf(db_, "左侧沟", "匝道A"), rows);
+  EXPECT_EQ(RowsOf(db_, "左路堤边坡", "匝道A"), rows);
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 左路堤边坡 where \"3级最大高度\" = 12"),
+            (std::vector<std::vector<std::string>>{{"1"}}));
 }
 
 TEST_F(ToolTest, ResaveDoesNotSaveARoadWhoseRowsDidNotAllFitTheRecord) {
