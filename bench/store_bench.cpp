@@ -395,19 +395,16 @@ void BM_OpenSchemeStore(benchmark::State& state) {
 
 // The store writes only the tables that changed; the plain program writes every road.
 void BM_OpenSaveSchemeStoreUnedited(benchmark::State& state) {
-  Measure(state, "store", [](const std::string& path, int roads) {
-    StoreOpenSave(path, roads, Edits::None);
-  });
+  Measure(state, "store",
+          [](const std::string& path, int roads) { StoreOpenSave(path, roads, Edits::None); });
 }
 void BM_OpenSaveSchemeStoreOneRoadEdited(benchmark::State& state) {
-  Measure(state, "store one road edited", [](const std::string& path, int roads) {
-    StoreOpenSave(path, roads, Edits::OneRoad);
-  });
+  Measure(state, "store one road edited",
+          [](const std::string& path, int roads) { StoreOpenSave(path, roads, Edits::OneRoad); });
 }
 void BM_OpenSaveSchemeStoreEveryRoadEdited(benchmark::State& state) {
-  Measure(state, "store every road edited", [](const std::string& path, int roads) {
-    StoreOpenSave(path, roads, Edits::EveryRoad);
-  });
+  Measure(state, "store every road edited",
+          [](const std::string& path, int roads) { StoreOpenSave(path, roads, Edits::EveryRoad); });
 }
 void BM_OpenSaveSchemePlainPerRoad(benchmark::State& state) {
   Measure(state, "plain", PlainOpenSave);
