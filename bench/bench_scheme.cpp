@@ -1,0 +1,282 @@
+// The schemes the benchmarks open and save, and the plain per-road SQLite program they are
+// measured against.
+#include "bench_scheme.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "store/catalogue.h"
+#include "store/records.h"
+
+namespace hdmjm::bench {
+namespace {
+
+constexpr int kRowsPerTable = 100;
+
+using Database = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+
+std::string RoadName(int index) { return index == 0 ? "主线" : "道路" + std::to_string(index); }
+
+Database OpenDatabase(const std::string& path, int flags = SQLITE_OPEN_READWRITE) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) Fail("cannot open " + path);
+  return Database(db, sqlite3_close);
+}
+
+Statement Prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    Fail(sql + ": " + sqlite3_errmsg(db));
+  return Statement(statement, sqlite3_finalize);
+}
+
+void Exec(sqlite3* db, const std::string& sql) {
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    Fail(sql + ": " + sqlite3_errmsg(db));
+}
+
+std::string TextAt(sqlite3_stmt* statement, int column) {
+  const auto* text = sqlite3_column_text(statement, column);
+  return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// How many data columns of the current row hold values: a slope row uses 4 per level.
+int PlainColumnsInUse(const TableDesc& table, Side side, sqlite3_stmt* statement) {
+  const int columns = static_cast<int>(table.DataColumns(side).size());
+  if (!table.IsSlope()) return columns;
+  const int levels = std::clamp(sqlite3_column_int(statement, 3), 0, kMaxSlopeLevels);
+  return 2 + 4 * levels;
+}
+
+void ReadPlainTable(sqlite3_stmt* statement, const TableStep& step, PlainTable& table) {
+  const auto& columns = step.table->DataColumns(step.side);
+  const int first = step.table->FirstDataColumn();
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    ++table.rows;
+    const int used = PlainColumnsInUse(*step.table, step.side, statement);
+    for (int c = 0; c < used; ++c) {
+      switch (columns[c].kind) {
+        case FieldKind::Real:
+          table.reals.push_back(sqlite3_column_double(statement, first + c));
+          break;
+        case FieldKind::Code:
+        case FieldKind::Count:
+          table.codes.push_back(sqlite3_column_int(statement, first + c));
+          break;
+        case FieldKind::Text:
+          table.texts.push_back(TextAt(statement, first + c));
+          break;
+      }
+    }
+  }
+  sqlite3_reset(statement);
+}
+
+// Every table full: 100 rows, slope tables 300 segments of 30 levels.
+void FillEveryTable(RoadSectionStore& road) {
+  for (const TableStep& step : LoadOrder()) {
+    const TableDesc& table = *step.table;
+    table.SetDefault(road, step.side, 0, 0);
+    if (table.Scope() == TableScope::Scheme) continue;
+    const int rows = table.IsSlope() ? table.Capacity() : kRowsPerTable;
+    table.Resize(road, step.side, rows);
+    const auto& columns = table.DataColumns(step.side);
+    for (int row = 0; row < rows; ++row) {
+      for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        FieldValue value;
+        switch (columns[c].kind) {
+          case FieldKind::Real:
+            value = row * 10.0 + c * 0.25;
+            break;
+          case FieldKind::Code:
+            value = row % 2;
+            break;
+          case FieldKind::Count:
+            value = kMaxSlopeLevels;
+            break;
+          case FieldKind::Text:
+            value = "第" + std::to_string(row + 1) + "段";
+            break;
+        }
+        table.Set(road, step.side, row, c, value);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::filesystem::path ScratchFolder() {
+  static const std::filesystem::path folder = [] {
+    auto path =
+        std::filesystem::temp_directory_path() / ("hdmjm-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "bench: %s\n", what.c_str());
+  std::exit(1);
+}
+
+// The road list, each road's chain breaks and every table of every road, on one connection.
+std::vector<PlainRoad> PlainOpen(const std::string& path) {
+  Database db = OpenDatabase(path);
+  std::vector<PlainRoad> roads;
+  Statement names = Prepare(db.get(), "select 道路名 from 断链表");
+  while (sqlite3_step(names.get()) == SQLITE_ROW) {
+    std::string name = TextAt(names.get(), 0);
+    if (std::none_of(roads.begin(), roads.end(), [&](const auto& r) { return r.name == name; }))
+      roads.push_back({std::move(name), {}, {}});
+  }
+  Statement breaks = Prepare(db.get(), "select * from 断链表 where 道路名=?");
+  std::vector<Statement> selects;
+  for (const TableStep& step : LoadOrder()) {
+    const std::string name = step.table->Name(step.side);
+    selects.push_back(
+        step.table->Scope() == TableScope::Scheme
+            ? Prepare(db.get(), "select * from " + name)
+            : Prepare(db.get(), "select * from " + name + " where 道路名=? ORDER by 序号"));
+  }
+  for (PlainRoad& road : roads) {
+    sqlite3_bind_text(breaks.get(), 1, road.name.c_str(), -1, SQLITE_STATIC);
+    while (sqlite3_step(breaks.get()) == SQLITE_ROW)
+      road.chainBreaks.push_back({TextAt(breaks.get(), 2), TextAt(breaks.get(), 4),
+                                  sqlite3_column_double(breaks.get(), 3),
+                                  sqlite3_column_double(breaks.get(), 5)});
+    sqlite3_reset(breaks.get());
+    road.tables.resize(LoadOrder().size());
+    for (size_t t = 0; t < LoadOrder().size(); ++t) {
+      if (LoadOrder()[t].table->Scope() != TableScope::Scheme)
+        sqlite3_bind_text(selects[t].get(), 1, road.name.c_str(), -1, SQLITE_STATIC);
+      ReadPlainTable(selects[t].get(), LoadOrder()[t], road.tables[t]);
+    }
+  }
+  return roads;
+}
+
+// Per road one transaction: delete the road's rows of every table, insert its rows again.
+void PlainSave(const std::string& path, const std::vector<PlainRoad>& roads) {
+  Database db = OpenDatabase(path);
+  std::vector<Statement> deletes, inserts;
+  for (const TableStep& step : SaveOrder()) {
+    const std::string name = step.table->Name(step.side);
+    const bool scheme = step.table->Scope() == TableScope::Scheme;
+    deletes.push_back(Prepare(
+        db.get(), scheme ? "delete from " + name : "delete from " + name + " where 道路名=?"));
+    std::string values = "?";
+    const size_t columns =
+        step.table->FirstDataColumn() + step.table->DataColumns(step.side).size();
+    for (size_t c = 1; c < columns; ++c) values += ",?";
+    inserts.push_back(Prepare(db.get(), "insert into " + name + " values (" + values + ")"));
+  }
+  // Save order differs from load order; find each saved table among the loaded ones.
+  std::vector<size_t> loaded;
+  for (const TableStep& step : SaveOrder()) {
+    const auto at = std::find_if(LoadOrder().begin(), LoadOrder().end(), [&](const TableStep& s) {
+      return s.table == step.table && s.side == step.side;
+    });
+    loaded.push_back(static_cast<size_t>(at - LoadOrder().begin()));
+  }
+  for (const PlainRoad& road : roads) {
+    Exec(db.get(), "begin");
+    for (size_t t = 0; t < SaveOrder().size(); ++t) {
+      const TableStep& step = SaveOrder()[t];
+      const bool scheme = step.table->Scope() == TableScope::Scheme;
+      sqlite3_stmt* deletion = deletes[t].get();
+      if (!scheme) sqlite3_bind_text(deletion, 1, road.name.c_str(), -1, SQLITE_STATIC);
+      if (sqlite3_step(deletion) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+      sqlite3_reset(deletion);
+
+      const PlainTable& table = road.tables[loaded[t]];
+      const auto& columns = step.table->DataColumns(step.side);
+      const int first = step.table->FirstDataColumn();
+      sqlite3_stmt* insert = inserts[t].get();
+      size_t real = 0, code = 0, text = 0;
+      for (int row = 0; row < table.rows; ++row) {
+        sqlite3_clear_bindings(insert);  // 序号 NULL: numbered by the database; unused levels NULL
+        if (scheme)
+          sqlite3_bind_int(insert, 1, 0);
+        else
+          sqlite3_bind_text(insert, 2, road.name.c_str(), -1, SQLITE_STATIC);
+        int used = static_cast<int>(columns.size());
+        if (step.table->IsSlope()) used = 2 + 4 * std::clamp(table.codes[code], 0, kMaxSlopeLevels);
+        for (int c = 0; c < used; ++c) {
+          const int parameter = first + c + 1;
+          switch (columns[c].kind) {
+            case FieldKind::Real:
+              sqlite3_bind_double(insert, parameter, table.reals[real++]);
+              break;
+            case FieldKind::Code:
+            case FieldKind::Count:
+              sqlite3_bind_int(insert, parameter, table.codes[code++]);
+              break;
+            case FieldKind::Text:
+              sqlite3_bind_text(insert, parameter, table.texts[text++].c_str(), -1, SQLITE_STATIC);
+              break;
+          }
+        }
+        if (sqlite3_step(insert) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+        sqlite3_reset(insert);
+      }
+    }
+    Exec(db.get(), "commit");
+  }
+}
+// A scheme of `roads` roads, built once through SaveRoad; later calls return its path. The
+// indexes a save makes are dropped, so that both programs start from a file as older versions
+// left it.
+const std::string& SchemeOf(int roads) {
+  static std::map<int, std::string> paths;
+  auto& path = paths[roads];
+  if (!path.empty()) return path;
+  const std::string file =
+      (ScratchFolder() / ("scheme-" + std::to_string(roads) + ".mdb")).string();
+  {
+    Database db = OpenDatabase(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    Exec(db.get(),
+         "create table 断链表 (序号 INTEGER PRIMARY KEY AUTOINCREMENT, 道路名 TEXT, "
+         "等号左里程冠号 TEXT, 等号左里程数 REAL, 等号右里程冠号 TEXT, 等号右里程数 REAL)");
+    Statement insert = Prepare(db.get(), "insert into 断链表 values (NULL, ?, 'K', ?, 'K', ?)");
+    for (int i = 0; i < roads; ++i) {
+      const std::string name = RoadName(i);
+      sqlite3_bind_text(insert.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_double(insert.get(), 2, 1000.0 * i);
+      sqlite3_bind_double(insert.get(), 3, 1000.0 * i + 5000);
+      if (sqlite3_step(insert.get()) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
+      sqlite3_reset(insert.get());
+    }
+  }
+  auto road = std::make_unique<RoadSectionStore>();
+  FillEveryTable(*road);
+  road->databasePath = file;
+  for (int i = 0; i < roads; ++i)
+    if (!road->SaveRoad(file, RoadName(i))) Fail("SaveRoad " + RoadName(i));
+  Database db = OpenDatabase(file);
+  std::vector<std::string> indexes;
+  Statement names = Prepare(db.get(),
+                            "select name from sqlite_master where type = 'index' and "
+                            "sql is not null");
+  while (sqlite3_step(names.get()) == SQLITE_ROW) indexes.push_back(TextAt(names.get(), 0));
+  names.reset();
+  for (const std::string& index : indexes) Exec(db.get(), "drop index \"" + index + "\"");
+  path = file;
+  return path;
+}
+
+// A fresh copy of the scheme of `roads` roads for one run.
+std::string CopyOfScheme(int roads, const std::string& figure) {
+  const auto copy = ScratchFolder() / (figure + "-" + std::to_string(roads) + ".mdb");
+  std::filesystem::copy_file(SchemeOf(roads), copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  return copy.string();
+}
+}  // namespace hdmjm::bench
