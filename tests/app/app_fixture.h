@@ -15,13 +15,29 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <deque>
+#include <fstream>
 #include <functional>
 
 #include "app/property_sheet.h"
 #include "grid/gridctrl.h"
+#include "store/project_paths.h"
 #include "store/test_support.h"
 
 namespace hdmjm::test {
+
+// A project folder whose current scheme is 方案一, found through the workdir file under
+// `installRoot`; its scheme database (at `database`) is for the test to build.
+struct SchemeProject {
+  SchemeProject() {
+    std::filesystem::create_directories(installRoot);
+    std::filesystem::create_directories(scratch.path() / "p" / "改移道路" / "data");
+    std::ofstream(installRoot / "workdir") << WorkdirToken((scratch.path() / "p").string());
+    std::ofstream(scratch.path() / "p" / "改移道路" / "project") << "方案一";
+  }
+  ScratchDir scratch;
+  std::filesystem::path installRoot = scratch.path() / "bin";
+  std::string database = (scratch.path() / "p" / "改移道路" / "data" / "方案一.mdb").string();
+};
 
 class ScriptedFileChooser : public FileChooser {
  public:

@@ -9,12 +9,10 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
-#include <fstream>
 
-#include "pages/dialog_units.h"
 #include "app/sheets.h"
 #include "app_fixture.h"
-#include "store/project_paths.h"
+#include "pages/dialog_units.h"
 
 namespace hdmjm::test {
 namespace {
@@ -67,14 +65,9 @@ constexpr int kCoefficientTab = 6;  // a CoefficientPage, OK only
 const std::vector<ChainBreak> kThreeRoads = {
     {"B", 1200, 2400}, {"主线", 0, 800}, {"主线", 900, 5200}, {"A", 5000, 6000}};
 
-class SetDlgTest : public ::testing::Test {
+class SetDlgTest : public ::testing::Test, protected SchemeProject {
  protected:
   SetDlgTest() {
-    // installRoot/workdir names the project's base folder; its project file names 方案一.
-    std::filesystem::create_directories(installRoot);
-    std::filesystem::create_directories(scratch.path() / "p" / "改移道路" / "data");
-    std::ofstream(installRoot / "workdir") << WorkdirToken((scratch.path() / "p").string());
-    std::ofstream(scratch.path() / "p" / "改移道路" / "project") << "方案一";
     pages.assign(MainSheetPages().begin(), MainSheetPages().end());
     pages[kFillClassTab].create = &Create<EditPage>;
     pages[kCoefficientTab].create = &Create<CoefficientPage>;
@@ -103,9 +96,6 @@ class SetDlgTest : public ::testing::Test {
   }
   const std::string& LastMessage() { return recorders.messages.texts.back(); }
 
-  ScratchDir scratch;
-  std::filesystem::path installRoot = scratch.path() / "bin";
-  std::string database = (scratch.path() / "p" / "改移道路" / "data" / "方案一.mdb").string();
   Recorders recorders;
   ScriptedFileChooser files;
   SchemeSession session{installRoot};
