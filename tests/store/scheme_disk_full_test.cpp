@@ -17,15 +17,9 @@
 #include "store/scheme.h"
 #include "test_support.h"
 
-namespace hdmjm {
+namespace hdmjm::test {
 namespace {
 
-using test::ChainBreakRowSql;
-using test::ExactRows;
-using test::QuerySql;
-using test::Recorders;
-using test::RunSql;
-using test::ScratchDir;
 using ::testing::ElementsAreArray;
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -201,7 +195,7 @@ const std::vector<std::string> kRoads = {"主线", "A", "B", "C"};
 // names, so that saving a road needs room on the disk.
 struct EditedScheme {
   explicit EditedScheme(std::string file) : path(std::move(file)) {
-    RunSql(path, {test::kChainBreakTableSql,
+    RunSql(path, {kChainBreakTableSql,
                   "create table 左侧沟 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 分段终里程 "
                   "double, 水沟底宽 double, 沟深 double, 左侧边坡 double, 右侧边坡 double, "
                   "浆砌厚度 double, 沟底半径 double)"});
@@ -325,7 +319,7 @@ TEST(SchemeDiskFullTest, ADiskTooFullToAddTheMissingTablesSavesNoRoadAndChangesN
   ScratchDir dir;
   FullDisk disk;
   const std::string path = dir.File("new.mdb");
-  RunSql(path, {test::kChainBreakTableSql, ChainBreakRowSql("主线", 0, 900),
+  RunSql(path, {kChainBreakTableSql, ChainBreakRowSql("主线", 0, 900),
                 ChainBreakRowSql("A", 1000, 1900)});
   Recorders recorders;
   SchemeStore scheme(recorders.services());
@@ -350,4 +344,4 @@ TEST(SchemeDiskFullTest, ADiskTooFullToAddTheMissingTablesSavesNoRoadAndChangesN
 }
 
 }  // namespace
-}  // namespace hdmjm
+}  // namespace hdmjm::test
