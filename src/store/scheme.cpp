@@ -521,7 +521,9 @@ class SchemeWriter {
     if (connection_.ExecuteQuietly("BEGIN IMMEDIATE")) {
       if (work() && connection_.ExecuteQuietly("COMMIT")) return true;
       lastError_ = connection_.LastError();
-      connection_.ExecuteQuietly("ROLLBACK");
+      // Some failures (a full disk) have already rolled the transaction back.
+      if (!sqlite3_get_autocommit(connection_.GetConnection()))
+        connection_.ExecuteQuietly("ROLLBACK");
       return false;
     }
     lastError_ = connection_.LastError();
