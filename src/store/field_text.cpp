@@ -27,7 +27,10 @@ double DecimalValue(std::string_view text) {
   // strtod in the C locale: the C library's own rule, whatever locale the program runs in.
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
   const std::string copy(text.substr(0, text.find('\0')));
-  return strtod_l(copy.c_str(), nullptr, cLocale);
+  const double value = strtod_l(copy.c_str(), nullptr, cLocale);
+  // "inf" and "nan" are words to a designer, and a number too large for a double is a slip:
+  // neither may reach a table as a station or a width.
+  return std::isfinite(value) ? value : 0.0;
 }
 
 std::string FormatField(const DataColumn& column, const FieldValue& value) {

@@ -27,6 +27,11 @@ TEST(FieldText, DecimalConversionTakesTheLeadingNumberOfTheWholeText) {
   // Longer than any fixed buffer: every digit counts.
   EXPECT_DOUBLE_EQ(DecimalValue("1234.5678901234567890123456789"), 1234.5678901234567890123456789);
   EXPECT_EQ(DecimalValue(std::string(40, '0') + "7"), 7);
+  // Words the C library reads as numbers, and numbers past a double, are no number.
+  for (const char* text : {"inf", "-Infinity", "nan", "NAN(1)", "1e400", "-1e999"})
+    EXPECT_EQ(DecimalValue(text), 0) << text;
+  EXPECT_EQ(DecimalValue("1e-400"), 0);  // too small: 0, as the C library gives it
+  EXPECT_EQ(DecimalValue("1.7e308"), 1.7e308);
 }
 
 TEST(FieldText, EveryColumnOfTheCatalogueRoundTripsItsDisplayedText) {
