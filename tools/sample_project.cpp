@@ -114,11 +114,14 @@ void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
   // 侧沟: end, lining, bottom width, depth, the two side slopes, bottom radius.
   road.sideDitches[kLeft] = {{at(0.6), 0.3, 0.6, 0.6, 1, 1, 0}, {end, 0.3, 0.4, 0.6, 1, 0.5, 0.2}};
   road.sideDitches[kRight] = {{end, 0.3, 0.6, 0.8, 1, 1, 0}};
-  // 排水沟: a ditch behind a dike and a berm on the left, a toe wall on the right.
+  // 排水沟: a ditch behind a dike and a berm on the left, a toe wall on the right. The table
+  // holds a ditch's bottom width in its 水沟深 columns and its depth in 水沟底宽, as the page
+  // shows them: 0.6 wide and 0.8 deep on the left, 0.4 wide and 0.6 deep with a 0.2 bottom
+  // radius on the right.
   road.embankmentDitches[kLeft] = {
-      {start, at(0.5), 1, 0.3, 1, 1, 0.5, 0.5, 2, 2, 0.3, 0.3, 0.6, 0.6, 0.8, 0.8, 1, 1, 1.5, 0}};
+      {start, at(0.5), 1, 0.3, 1, 1, 0.5, 0.5, 2, 2, 0.3, 0.3, 0.8, 0.8, 0.6, 0.6, 1, 1, 1.5, 0}};
   road.embankmentDitches[kRight] = {
-      {at(0.5), end, 0, 0.3, 0, 0, 0, 0, 1, 1, 0.3, 0.3, 0.4, 0.4, 0.6, 0.6, 1, 1, 0, 0.2}};
+      {at(0.5), end, 0, 0.3, 0, 0, 0, 0, 1, 1, 0.3, 0.3, 0.6, 0.6, 0.4, 0.4, 1, 1, 0, 0.2}};
   road.interceptDitches[kLeft] = {{at(0.2), at(0.35), 5, 0.6, 0.5, 5, 0.6, 0.5, 1, 1, 0.3, 0}};
   road.fillClasses = {{at(0.3), 0}, {at(0.6), 1}, {end, 0}};
   road.landTypes = {{at(0.25), "水田"}, {at(0.7), "旱地"}, {end, "林地"}};
