@@ -111,6 +111,15 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
   if (desc_.cellEdited)
     connect(&grid_, &CGridCtrl::EditEnd, this,
             [this](int row, int col) { desc_.cellEdited(grid_, row, col); });
+  // A grid fitted to its texts stays fitted as they are edited: a column widens to show a
+  // longer text whole (a chosen code label, a longer number), and never narrows under the
+  // designer's eyes.
+  if (desc_.sizing == Sizing::Fitted)
+    connect(&grid_, &CGridCtrl::EditEnd, this, [this](int, int col) {
+      const int width = grid_.GetColumnWidth(col);
+      if (grid_.AutoSizeColumn(col) && grid_.GetColumnWidth(col) < width)
+        grid_.SetColumnWidth(col, width);
+    });
 }
 
 void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col) {

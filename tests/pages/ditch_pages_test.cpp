@@ -134,8 +134,10 @@ TEST_F(DitchPages, ChoosingTheShoulderDitchZeroesTheBermAndWeirFieldsOfTheRow) {
   row.startBermWidth = row.startBermThickness = row.endBermWidth = row.endBermThickness = 1.5;
   row.startDikeWidth = row.startDikeThickness = row.endDikeWidth = row.endDikeThickness = 1.5;
   row.startDepth = row.endDepth = row.innerSlope = 1.5;
+  row.structure = 1;  // "1-水沟": the column is fitted to a shorter label
   Record().embankmentDitches[kRight] = {row};
   DitchPage& page = OpenDitch("CYLDSG");
+  const int fitted = page.Grid().GetColumnWidth(1);
   ClickCell(page.Grid(), 1, 1);  // a click on the focus cell opens its editor
   QWidget* list = page.Grid().InPlaceEditor();
   ASSERT_NE(list, nullptr);
@@ -143,6 +145,10 @@ TEST_F(DitchPages, ChoosingTheShoulderDitchZeroesTheBermAndWeirFieldsOfTheRow) {
   QTest::keyClick(list, Qt::Key_Return);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_EQ(page.Grid().GetItemText(1, 1).toStdString(), "2-路肩沟");
+  // The column widens to show the chosen label whole.
+  EXPECT_GT(page.Grid().GetColumnWidth(1), fitted);
+  EXPECT_GE(page.Grid().GetColumnWidth(1),
+            page.Grid().fontMetrics().horizontalAdvance(QStringLiteral("2-路肩沟")));
   page.Leave();
   EmbankmentDitchRow expected = row;
   expected.structure = 2;
