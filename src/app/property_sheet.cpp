@@ -69,7 +69,10 @@ void PropertySheet::OnCurrentChanged(int index) {
   if (current_ < 0) return;  // not shown yet: the first show creates the page
   if (PropertyPage* left = Page(current_)) left->Leave();
   current_ = index;
-  if (PropertyPage* page = EnsurePage(index)) Activate(*page);
+  PropertyPage* page = EnsurePage(index);
+  if (!page) return;
+  Activate(*page);
+  GrowFor(*page);
 }
 
 void PropertySheet::Activate(PropertyPage& page) {
@@ -89,6 +92,26 @@ void PropertySheet::Place(bool keepSize, bool keepPlace) {
                      : screen()     ? screen()->availableGeometry()
                                     : QRect();
   if (area.isValid()) move(area.center() - rect().center());
+}
+
+void PropertySheet::GrowFor(PropertyPage& page) {
+  // The layouts between the page and the sheet would learn of the page's needs one posted event
+  // at a time; they learn now, and the sheet's minimum and hint count the page.
+  for (QWidget* widget = &page; widget && widget != this; widget = widget->parentWidget())
+    widget->updateGeometry();
+  layout()->activate();
+  const QScreen* where = screen();
+  if (!where) return;
+  const QRect area = where->availableGeometry();
+  const QSize frame = frameGeometry().size() - size();
+  const QSize wanted = size().expandedTo(sizeHint().boundedTo(area.size() - frame));
+  if (wanted != size()) resize(wanted);
+  const QRect outer = frameGeometry();
+  const int x =
+      std::clamp(outer.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+  const int y =
+      std::clamp(outer.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+  if (x != outer.x() || y != outer.y()) move(x, y);
 }
 
 PropertyPage* PropertySheet::EnsurePage(int index) {

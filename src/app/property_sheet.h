@@ -55,6 +55,10 @@ class PropertySheet : public QDialog {
   PropertyPage* CreatePage(int index);
   // Sizes the sheet to its contents and centres it, each unless its owner did so.
   void Place(bool keepSize, bool keepPlace);
+  // Grows the sheet, never shrinking it, towards the size its pages ask for now that `page`
+  // shows, within the screen's available area, and moves it back onto that area when the growth
+  // took it past an edge.
+  void GrowFor(PropertyPage& page);
   void CommitAllBut(const PropertyPage* changer);
   void RefillAllBut(const PropertyPage* changer);
 

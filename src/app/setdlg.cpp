@@ -130,7 +130,6 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
   font.setPointSize(10);
   setFont(font);
   const DialogUnits units(font);
-  setMinimumSize(units.Size(307, 172));
 
   schemeLabel_->setObjectName(QStringLiteral("schemeLabel"));
   schemeLabel_->setGeometry(units.Rect(17, 30, 104, 13));

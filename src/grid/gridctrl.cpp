@@ -242,6 +242,7 @@ bool CGridCtrl::SetItemState(int row, int col, unsigned state) {
 
 bool CGridCtrl::SetRowHeight(int row, int height) {
   viewport()->update();
+  if (row < GetFixedRowCount() + kLeastVisibleRows) updateGeometry();
   return core_.SetRowHeight(row, height);
 }
 
@@ -305,6 +306,18 @@ bool CGridCtrl::AutoSizeRow(int row) {
 void CGridCtrl::ResetScrollBars() {
   Vertical().ResetRange();
   Horizontal().ResetRange();
+  updateGeometry();  // the rows the minimum height counts may have changed
+}
+
+QSize CGridCtrl::minimumSizeHint() const {
+  int height = 2 * frameWidth() + horizontalScrollBar()->sizeHint().height();
+  for (int row = 0; row < GetFixedRowCount() + kLeastVisibleRows; ++row)
+    height += row < GetRowCount() ? GetRowHeight(row) : core_.DefaultRowHeight();
+  return QAbstractScrollArea::minimumSizeHint().expandedTo(QSize(0, height));
+}
+
+QSize CGridCtrl::sizeHint() const {
+  return QAbstractScrollArea::sizeHint().expandedTo(minimumSizeHint());
 }
 
 void CGridCtrl::SetFocusCell(int row, int col) { FocusCell({row, col}); }

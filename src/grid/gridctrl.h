@@ -33,6 +33,8 @@ class CGridCtrl : public QAbstractScrollArea {
   // Extra scroll range beyond the cells when the grid scrolls at all.
   static constexpr int kVerticalScrollSlack = 90;
   static constexpr int kHorizontalScrollSlack = 60;
+  // Body rows the grid asks its layout room for, below the heading rows.
+  static constexpr int kLeastVisibleRows = 3;
   enum class GridLines { None, Horizontal, Vertical, Both };
 
   explicit CGridCtrl(QWidget* parent = nullptr);
@@ -108,6 +110,11 @@ class CGridCtrl : public QAbstractScrollArea {
   QWidget* InPlaceEditor() const { return editor_; }
   // Paints the whole client area (the paint event's work, also used to paint into an image).
   void Draw(QPainter& painter);
+
+  // Room for the heading rows and kLeastVisibleRows rows (of their height, or the default one)
+  // with the horizontal scroll bar showing, so that no layout crushes the grid to its heading.
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
   // Overridable operations.
   // Starts editing (row, col); `key` is kMouseTrigger, a Qt::Key or a typed character's code point.

@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "pages/dialog_units.h"
 #include "pages/ditch_pages.h"
 #include "pages/multi_grid_pages.h"
 #include "pages/page_descriptors.h"
@@ -20,7 +19,6 @@ class PlaceholderPage : public PropertyPage {
     auto* label = new QLabel(caption, this);
     label->setAlignment(Qt::AlignCenter);
     layout->addWidget(label);
-    setMinimumSize(DialogUnits(font()).Size(307, 172));  // the size of a page of the old sheets
   }
 };
 

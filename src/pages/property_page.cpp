@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "pages/dialog_units.h"
+
 namespace hdmjm {
 
 PropertyPage::PropertyPage(const PageContext& context, QString caption, bool hasLeaveHandler,
@@ -37,6 +39,12 @@ void PropertyPage::FocusFirstControl() {
     }
   }
 }
+
+QSize PropertyPage::minimumSizeHint() const {
+  return QWidget::minimumSizeHint().expandedTo(DialogUnits(font()).Size(307, 172));
+}
+
+QSize PropertyPage::sizeHint() const { return QWidget::sizeHint().expandedTo(minimumSizeHint()); }
 
 void PropertyPage::Leave() {
   if (hasLeaveHandler_) Commit();

@@ -45,6 +45,11 @@ class PropertyPage : public QWidget {
   void Leave();
   // The OK handler: commits.
   void Ok();
+  // What the page's layout needs, and never less than a page of the old sheets: a page sets no
+  // minimum size of its own, which would hide its layout's needs from the sheet.
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
   // Writes the controls back into the record the page was filled from (nothing without one).
   void Commit();
   // Takes the current road and fills the controls from its record again.

@@ -5,7 +5,6 @@
 #include <numeric>
 
 #include "grid/gridctrl.h"
-#include "pages/dialog_units.h"
 #include "pages/table_binding.h"
 #include "store/field_text.h"
 
@@ -30,7 +29,6 @@ int CoefficientAt(int row, int col) { return row + (col == 3 ? 3 : 0); }
 YSXSdlg::YSXSdlg(const PageContext& context, const QString& caption, bool hasLeaveHandler)
     : PropertyPage(context, caption, hasLeaveHandler), grid_(new CGridCtrl(this)) {
   grid_->setObjectName(QStringLiteral("grid"));
-  setMinimumSize(DialogUnits(font()).Size(307, 172));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 0, Qt::AlignLeft | Qt::AlignTop);
   // Exactly the form's cells, inside the grid's frame: nothing to scroll.

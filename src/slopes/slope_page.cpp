@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "grid/typedgridctrl.h"
-#include "pages/dialog_units.h"
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
 #include "slopes/preview_box.h"
@@ -73,9 +72,6 @@ QLabel* Note(std::string_view text, QWidget* parent) {
 SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& caption,
                                  bool hasLeaveHandler, const SlopePageRow& row)
     : PropertyPage(context, caption, hasLeaveHandler), row_(row) {
-  const DialogUnits units(font());
-  setMinimumSize(units.Size(307, 172));
-
   auto* body = new QVBoxLayout(this);
   title_ = new QLabel(this);
   title_->setObjectName(QStringLiteral("title"));
@@ -103,7 +99,7 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   auto* segments = new CTypedGridCtrl(segmentGroup);
   segments_ = segments;
   segments_->setObjectName(QStringLiteral("segmentGrid"));
-  segments_->setMinimumSize(160, 120);
+  segments_->setMinimumWidth(160);
   segmentLayout->addWidget(segments_, 1);
   segmentLayout->addLayout(addButtons(kSegmentButtons, segmentGroup));
   top->addWidget(segmentGroup, 2);
@@ -125,7 +121,7 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   levelLayout->addWidget(caption_);
   levels_ = new CGridCtrl(levelGroup);
   levels_->setObjectName(QStringLiteral("levelGrid"));
-  levels_->setMinimumSize(330, 120);
+  levels_->setMinimumWidth(330);
   levelLayout->addWidget(levels_, 1);
   levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
   body->addWidget(levelGroup, 3);
