@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -82,6 +83,24 @@ void PropertySheet::Activate(PropertyPage& page) {
   // sheet.
   page.show();
   if (page.isVisible()) page.FocusFirstControl();
+}
+
+void PropertySheet::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const int count = tabs_->count();
+  if (!(event->modifiers() & Qt::ControlModifier) || count < 2 ||
+      (key != Qt::Key_PageDown && key != Qt::Key_PageUp)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  const int step = key == Qt::Key_PageDown ? 1 : -1;
+  for (int index = tabs_->currentIndex(), tried = 1; tried < count; ++tried) {
+    index = (index + step + count) % count;
+    if (tabs_->isTabEnabled(index)) {
+      tabs_->setCurrentIndex(index);
+      break;
+    }
+  }
 }
 
 void PropertySheet::Place(bool keepSize, bool keepPlace) {

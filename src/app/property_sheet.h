@@ -31,6 +31,13 @@ class PropertySheet : public QDialog {
   PropertyPage* Page(int index) const;
 
   void accept() override;
+
+ protected:
+  // Ctrl+Page Down and Ctrl+Page Up step to the next and the previous page, as Ctrl+Tab and
+  // Ctrl+Shift+Tab do in the tab widget.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ public:
   // The first show creates and fills the current page before the sheet appears, so that the
   // sheet is sized and placed for it.
   void setVisible(bool visible) override;

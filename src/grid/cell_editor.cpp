@@ -47,6 +47,13 @@ bool IsTabPress(const QEvent* event) {
   return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
+bool IsPageSwitchKey(const QKeyEvent& event) {
+  if (!(event.modifiers() & Qt::ControlModifier)) return false;
+  const int key = event.key();
+  return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp ||
+         key == Qt::Key_PageDown;
+}
+
 CellEditor::CellEditor(QWidget& self, QWidget& grid, int id, int row, int col,
                        const QString& initialText, EditEndReport report)
     : self_(self),

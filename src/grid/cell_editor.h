@@ -26,6 +26,9 @@ bool IsNavigationKey(int key);
 void ApplyFirstKey(QLineEdit& edit, int key, bool blankTypes);
 // A Tab or Shift+Tab press, which an editor must see before focus navigation takes it.
 bool IsTabPress(const QEvent* event);
+// Ctrl with Tab, Shift+Tab, Page Up or Page Down: the keys that switch the pages of the tab
+// widget around a grid, which the grid and its editors leave to it.
+bool IsPageSwitchKey(const QKeyEvent& event);
 
 // The cell, its final text and the key that ended editing (0: the focus was lost).
 using EditEndReport = std::function<void(int row, int col, const QString& text, int key)>;

@@ -548,6 +548,10 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   }
   const int key = event->key();
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  if (IsPageSwitchKey(*event)) {
+    event->ignore();  // on to the tab widget around the grid
+    return;
+  }
   if (ctrl && key == Qt::Key_A) return OnEditSelectAll();
   if (ctrl && key == Qt::Key_C) return OnEditCopy();
   if (ctrl && key == Qt::Key_V) return OnEditPaste();

@@ -32,7 +32,13 @@ bool InPlaceEdit::event(QEvent* event) {
 }
 
 void InPlaceEdit::keyPressEvent(QKeyEvent* event) {
-  // Every key stays here, so that neither the grid nor the dialog acts on it as well.
+  // The page switch goes on to the tab widget; the page change takes the focus and so ends the
+  // edit, keeping its text.
+  if (IsPageSwitchKey(*event)) {
+    event->ignore();
+    return;
+  }
+  // Every other key stays here, so that neither the grid nor the dialog acts on it as well.
   event->accept();
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   if (EndsOn(*event, exitOnArrows_ && !ctrl)) return;

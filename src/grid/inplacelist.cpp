@@ -68,6 +68,11 @@ bool InPlaceList::event(QEvent* event) {
 }
 
 void InPlaceList::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+Tab switches pages, as from the edit box; Ctrl with a page key keeps its meaning here.
+  if (IsPageSwitchKey(*event) && IsTabPress(event)) {
+    event->ignore();
+    return;
+  }
   event->accept();
   // The page and arrow keys move within the list; with Ctrl they end editing.
   if (EndsOn(*event, event->modifiers() & Qt::ControlModifier)) return;

@@ -119,5 +119,43 @@ TEST_F(SheetLayout, AssociatedSectionPageShowsItsThreeGridsWhole) {
   ExpectOnScreen(sheet);
 }
 
+TEST_F(SheetLayout, CtrlTabAndCtrlPageKeysSwitchPagesFromAGridAndPlainTabStaysInIt) {
+  HDMContainer sheet(context);
+  sheet.show();
+  QApplication::setActiveWindow(&sheet);
+  const auto grid = [&sheet](int tab) { return sheet.Page(tab)->findChild<CGridCtrl*>(); };
+  CGridCtrl& first = *grid(0);
+  ASSERT_EQ(QApplication::focusWidget(), &first);
+  const CellId start = first.GetFocusCell();
+
+  QTest::keyClick(&first, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 1);
+  EXPECT_EQ(first.GetFocusCell(), start);
+  EXPECT_EQ(QApplication::focusWidget(), grid(1));
+  QTest::keyClick(grid(1), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+  QTest::keyClick(&first, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 1);
+  QTest::keyClick(grid(1), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+
+  // From an open editor the page changes too, and the typed text stays in its cell.
+  QTest::mouseClick(sheet.Page(0)->findChild<QPushButton*>("insertButton"), Qt::LeftButton);
+  first.setFocus();
+  const CellId added = first.GetFocusCell();
+  QTest::keyClicks(&first, "4");
+  ASSERT_NE(first.InPlaceEditor(), nullptr);
+  QTest::keyClicks(first.InPlaceEditor(), "5");
+  QTest::keyClick(first.InPlaceEditor(), Qt::Key_Tab, Qt::ControlModifier);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 1);
+  EXPECT_EQ(first.GetItemText(added.row, added.col), "45");
+
+  ClickTab(sheet, 0);
+  QTest::keyClick(&first, Qt::Key_Tab);
+  EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+  EXPECT_EQ(first.GetFocusCell(), (CellId{added.row, added.col + 1}));
+}
+
 }  // namespace
 }  // namespace hdmjm::test

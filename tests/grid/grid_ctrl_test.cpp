@@ -76,6 +76,35 @@ TEST_F(GridWidget, TabWrapsToTheNextRowAndShiftTabBack) {
   EXPECT_EQ(grid.GetFocusCell(), (CellId{rows - 1, 4}));
 }
 
+TEST_F(GridWidget, CtrlWithTabOrAPageKeyIsLeftToTheWidgetsAroundTheGridAndItsEditor) {
+  using Press = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+  for (auto [key, modifiers] :
+       {Press{Qt::Key_Tab, Qt::ControlModifier},
+        Press{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+        Press{Qt::Key_PageDown, Qt::ControlModifier}, Press{Qt::Key_PageUp, Qt::ControlModifier}}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&grid, &press);
+    EXPECT_FALSE(press.isAccepted()) << key;
+    EXPECT_EQ(grid.GetFocusCell(), (CellId{1, 1})) << key;
+  }
+  QTest::keyClicks(&grid, "7");
+  ASSERT_NE(Edit(), nullptr);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+  QApplication::sendEvent(Edit(), &press);
+  EXPECT_FALSE(press.isAccepted());
+  EXPECT_NE(Edit(), nullptr);  // still editing until the focus goes
+}
+
+TEST_F(GridWidget, AsksForRoomForItsHeadingAndThreeRowsWhateverItHolds) {
+  const int frame = 2 * grid.frameWidth() + grid.horizontalScrollBar()->sizeHint().height();
+  EXPECT_GE(grid.minimumSizeHint().height(), frame + 4 * 20);
+  grid.SetRowHeight(0, 45);  // a wrapped heading
+  EXPECT_GE(grid.minimumSizeHint().height(), frame + 45 + 3 * 20);
+  grid.SetRowCount(1);  // rows still to come count at the default height
+  EXPECT_GE(grid.minimumSizeHint().height(), frame + 45 + 3 * 18);
+  EXPECT_GE(grid.sizeHint().height(), grid.minimumSizeHint().height());
+}
+
 TEST_F(GridWidget, ArrowsStayInsideTheOrdinaryCellsAndShiftExtendsFromTheAnchor) {
   Type(Qt::Key_Left);
   Type(Qt::Key_Up);
