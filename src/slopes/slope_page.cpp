@@ -24,27 +24,39 @@ constexpr std::string_view kLevelHeadings[] = {"序号", "边坡系数", "限制
                                                "平台坡(%)"};
 constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里程: %2 的边坡参数";
 
+// The grid that takes the keyboard back after a button acted on it, so that typing edits its
+// focus cell (a new row's) and Enter does not fall through to the sheet's OK.
+enum class Then { Stay, Segments, Levels };
+
 struct ButtonSpec {
   SlopeEditorPage::Button button;
   std::string_view caption;  // empty: the page's copy caption
   const char* name;
   void (SlopeEditorPage::*action)();
+  Then then;
 };
 
 constexpr ButtonSpec kSegmentButtons[] = {
-    {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment},
-    {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment},
-    {SlopeEditorPage::kCopy, "", "copy", &SlopeEditorPage::CopyToOtherSide},
-    {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels},
+    {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment,
+     Then::Segments},
+    {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment,
+     Then::Segments},
+    {SlopeEditorPage::kCopy, "", "copy", &SlopeEditorPage::CopyToOtherSide, Then::Stay},
+    {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels,
+     Then::Levels},
 };
 constexpr ButtonSpec kLevelButtons[] = {
-    {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel},
-    {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel},
-    {SlopeEditorPage::kStoreLevels, "录入参数", "storeLevels", &SlopeEditorPage::StoreLevels},
-    {SlopeEditorPage::kRefresh, "刷新视图", "refresh", &SlopeEditorPage::Refresh},
+    {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel,
+     Then::Levels},
+    {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel,
+     Then::Levels},
+    {SlopeEditorPage::kStoreLevels, "录入参数", "storeLevels", &SlopeEditorPage::StoreLevels,
+     Then::Stay},
+    {SlopeEditorPage::kRefresh, "刷新视图", "refresh", &SlopeEditorPage::Refresh, Then::Stay},
     {SlopeEditorPage::kImportTemplate, "导入模板", "importTemplate",
-     &SlopeEditorPage::ImportTemplate},
-    {SlopeEditorPage::kSaveTemplate, "存为模板", "saveTemplate", &SlopeEditorPage::SaveTemplate},
+     &SlopeEditorPage::ImportTemplate, Then::Levels},
+    {SlopeEditorPage::kSaveTemplate, "存为模板", "saveTemplate", &SlopeEditorPage::SaveTemplate,
+     Then::Stay},
 };
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -86,6 +98,10 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
       button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
       // The buttons act on the grids' focus cells, which stay while a button holds the focus.
       connect(button, &QPushButton::clicked, this, spec.action);
+      if (spec.then != Then::Stay)
+        connect(button, &QPushButton::clicked, this, [this, then = spec.then] {
+          (then == Then::Segments ? segments_ : levels_)->setFocus(Qt::OtherFocusReason);
+        });
       buttons_[spec.button] = button;
       line->addWidget(button);
     }

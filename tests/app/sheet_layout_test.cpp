@@ -157,5 +157,37 @@ TEST_F(SheetLayout, CtrlTabAndCtrlPageKeysSwitchPagesFromAGridAndPlainTabStaysIn
   EXPECT_EQ(first.GetFocusCell(), (CellId{added.row, added.col + 1}));
 }
 
+// Types on whatever has the keyboard, as a designer does.
+void TypeOnFocus(const QString& keys) {
+  for (QChar key : keys) QTest::keyClicks(QApplication::focusWidget(), QString(key));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(SheetLayout, AfterARowButtonTypingEditsTheNewRowAndEnterKeepsTheSheetOpen) {
+  HDMContainer sheet(context);
+  sheet.show();
+  QApplication::setActiveWindow(&sheet);
+  ClickTab(sheet, kEmbankmentTab);
+  auto& page = dynamic_cast<SlopeEditorPage&>(*sheet.Page(kEmbankmentTab));
+
+  QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kInsertSegment), Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), &page.SegmentGrid());
+  const CellId segment = page.SegmentGrid().GetFocusCell();
+  TypeOnFocus("300");
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_EQ(page.SegmentGrid().GetItemText(segment.row, segment.col), "300");
+
+  QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kShowLevels), Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), &page.LevelGrid());
+  Click(page.LevelGrid(), 1, 1);
+  QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kInsertLevel), Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), &page.LevelGrid());
+  const CellId level = page.LevelGrid().GetFocusCell();
+  TypeOnFocus("1.5");
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_EQ(page.LevelGrid().GetItemText(level.row, level.col), "1.5");
+}
+
 }  // namespace
 }  // namespace hdmjm::test
