@@ -157,11 +157,17 @@ TEST_F(SheetLayout, CtrlTabAndCtrlPageKeysSwitchPagesFromAGridAndPlainTabStaysIn
   EXPECT_EQ(first.GetFocusCell(), (CellId{added.row, added.col + 1}));
 }
 
-// Types on whatever has the keyboard, as a designer does.
-void TypeOnFocus(const QString& keys) {
+// Clicks a row button, then types on whatever has the keyboard and presses Enter, as a designer
+// does: the grid has it back and its focus cell (the new row's) holds the text; the sheet stays.
+void AddRowAndType(QDialog& sheet, QPushButton* button, CGridCtrl& grid, const QString& keys) {
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), &grid);
+  const CellId cell = grid.GetFocusCell();
   for (QChar key : keys) QTest::keyClicks(QApplication::focusWidget(), QString(key));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(sheet.isVisible());
+  EXPECT_EQ(grid.GetItemText(cell.row, cell.col), keys);
 }
 
 TEST_F(SheetLayout, AfterARowButtonTypingEditsTheNewRowAndEnterKeepsTheSheetOpen) {
@@ -170,23 +176,12 @@ TEST_F(SheetLayout, AfterARowButtonTypingEditsTheNewRowAndEnterKeepsTheSheetOpen
   QApplication::setActiveWindow(&sheet);
   ClickTab(sheet, kEmbankmentTab);
   auto& page = dynamic_cast<SlopeEditorPage&>(*sheet.Page(kEmbankmentTab));
-
-  QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kInsertSegment), Qt::LeftButton);
-  EXPECT_EQ(QApplication::focusWidget(), &page.SegmentGrid());
-  const CellId segment = page.SegmentGrid().GetFocusCell();
-  TypeOnFocus("300");
-  EXPECT_TRUE(sheet.isVisible());
-  EXPECT_EQ(page.SegmentGrid().GetItemText(segment.row, segment.col), "300");
+  AddRowAndType(sheet, page.ButtonOf(SlopeEditorPage::kInsertSegment), page.SegmentGrid(), "300");
 
   QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kShowLevels), Qt::LeftButton);
   EXPECT_EQ(QApplication::focusWidget(), &page.LevelGrid());
   Click(page.LevelGrid(), 1, 1);
-  QTest::mouseClick(page.ButtonOf(SlopeEditorPage::kInsertLevel), Qt::LeftButton);
-  EXPECT_EQ(QApplication::focusWidget(), &page.LevelGrid());
-  const CellId level = page.LevelGrid().GetFocusCell();
-  TypeOnFocus("1.5");
-  EXPECT_TRUE(sheet.isVisible());
-  EXPECT_EQ(page.LevelGrid().GetItemText(level.row, level.col), "1.5");
+  AddRowAndType(sheet, page.ButtonOf(SlopeEditorPage::kInsertLevel), page.LevelGrid(), "1.5");
 }
 
 }  // namespace
