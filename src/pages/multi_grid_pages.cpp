@@ -7,10 +7,6 @@
 namespace hdmjm {
 namespace {
 
-// Three grids with their buttons need more height than the floor of a page: the page's minimum
-// is left to its layout (PropertyPage keeps the floor in its size hints).
-void LeaveMinimumToLayout(QWidget& page) { page.setMinimumSize(0, 0); }
-
 constexpr std::string_view kAddCaption = "增加一行";
 
 constexpr GridColumn kRangeColumns[] = {{"起始里程", "起始里程"}, {"终点里程", "终点里程"}};
@@ -59,7 +55,6 @@ AutoDesignPage::AutoDesignPage(const PageContext& context, const QString& captio
   AddGrid(kShoulderRanges, side, QStringLiteral("低填方路堤自动加宽土路肩"), row);
   // Filled and written back 填平 first, then 推平, then 加宽土路肩.
   SetGridOrder({kFillGrid, kFlattenGrid, kShoulderGrid});
-  LeaveMinimumToLayout(*this);
 }
 
 CGLDM::CGLDM(const PageContext& context, const QString& caption, bool hasLeaveHandler)
@@ -68,7 +63,6 @@ CGLDM::CGLDM(const PageContext& context, const QString& caption, bool hasLeaveHa
   AddGrid(kMedianDitches, kLeft, QStringLiteral("线间沟参数设置"));
   AddGrid(kCutFlattens, kLeft, QStringLiteral("路堑边坡推平设置"));
   SetGridOrder({kShoulderGrid, kCutFlattenGrid, kMedianDitchGrid});
-  LeaveMinimumToLayout(*this);
   InstallRadiusCheck(Binding(kMedianDitchGrid), kMedianDitchRadius, Context().messages,
                      [this] { return writingRoad_; });
 }

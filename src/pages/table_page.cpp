@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "grid/typedgridctrl.h"
-#include "pages/dialog_units.h"
 
 namespace hdmjm {
 
@@ -15,7 +14,6 @@ TablePage::TablePage(const PageContext& context, const QString& caption, bool ha
                      bool heading)
     : PropertyPage(context, caption, hasLeaveHandler), body_(new QVBoxLayout(this)) {
   landTypes_.SetContext(Session().InstallRoot(), &Session().Paths(), &Context().messages);
-  setMinimumSize(DialogUnits(font()).Size(307, 172));  // the size of a page of the old sheets
   if (heading) {
     heading_ = new QLabel(this);
     heading_->setObjectName(QStringLiteral("heading"));
@@ -79,9 +77,12 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side, const 
 
   auto* binding = new TableBinding(desc, side, *grid, Context().messages, this);
   binding->UseLandTypes(landTypes_);
-  // The buttons act on the grid's focus cell, which stays while the button holds the focus.
+  // The buttons act on the grid's focus cell, which stays while the button holds the focus;
+  // then the keyboard goes back to the grid, so typing edits the row and Enter stays there.
   connect(insert, &QPushButton::clicked, binding, &TableBinding::InsertRow);
   connect(remove, &QPushButton::clicked, binding, &TableBinding::DeleteRow);
+  for (QPushButton* button : {insert, remove})
+    connect(button, &QPushButton::clicked, grid, [grid] { grid->setFocus(Qt::OtherFocusReason); });
   panels_.push_back(GridPanel{binding, insert, remove, buttons});
   return panels_.back();
 }

@@ -9,6 +9,7 @@
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
 #include "pages/multi_grid_pages.h"
+#include "pages/table_page.h"
 #include "slopes/slope_page.h"
 
 namespace hdmjm::test {
@@ -103,6 +104,23 @@ TEST_F(SheetLayout, SlopePagesShowTheirGridsWholeAndTheSheetGrowsOnTheScreen) {
   ExpectLaidOut(*sheet.Page(kLimitTab));
 }
 
+TEST_F(SheetLayout, EveryPageOfBothSideSheetsIsLaidOutWhole) {
+  for (bool left : {true, false}) {
+    std::unique_ptr<PropertySheet> sheet;
+    if (left)
+      sheet = std::make_unique<HDMContainer>(context);
+    else
+      sheet = std::make_unique<HDMContainerR>(context);
+    sheet->show();
+    for (int tab = 0; tab < sheet->Tabs()->count(); ++tab) {
+      ClickTab(*sheet, tab);
+      SCOPED_TRACE(sheet->Tabs()->tabText(tab).toStdString());
+      ExpectLaidOut(*sheet->Page(tab));
+      ExpectOnScreen(*sheet);
+    }
+  }
+}
+
 TEST_F(SheetLayout, AssociatedSectionPageShowsItsThreeGridsWhole) {
   const std::span<const PageSpec> main = MainSheetPages();
   const auto associated = std::find_if(
@@ -174,6 +192,10 @@ TEST_F(SheetLayout, AfterARowButtonTypingEditsTheNewRowAndEnterKeepsTheSheetOpen
   HDMContainer sheet(context);
   sheet.show();
   QApplication::setActiveWindow(&sheet);
+  // A table page: 左路基限宽, the row inserted above the focus cell's.
+  auto& limits = dynamic_cast<TablePage&>(*sheet.Page(kLimitTab));
+  AddRowAndType(sheet, limits.Panel(0).insertButton, limits.Grid(), "3000");
+
   ClickTab(sheet, kEmbankmentTab);
   auto& page = dynamic_cast<SlopeEditorPage&>(*sheet.Page(kEmbankmentTab));
   AddRowAndType(sheet, page.ButtonOf(SlopeEditorPage::kInsertSegment), page.SegmentGrid(), "300");
