@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "app/property_sheet.h"
+#include "app/sheets.h"
 #include "grid/gridctrl.h"
 #include "store/project_paths.h"
 #include "store/test_support.h"
@@ -143,5 +144,22 @@ class ModalWatcher {
   QTimer timer_;
   QPointer<QDialog> seen_;
 };
+
+// Shows the left side sheet, or the right one, and visits each of its tabs from `first` on.
+template <class Visit>
+void VisitSideSheet(bool left, const PageContext& context, int first, Visit visit) {
+  std::unique_ptr<PropertySheet> sheet;
+  if (left)
+    sheet = std::make_unique<HDMContainer>(context);
+  else
+    sheet = std::make_unique<HDMContainerR>(context);
+  sheet->show();
+  for (int tab = first; tab < sheet->Tabs()->count(); ++tab) {
+    ClickTab(*sheet, tab);
+    QApplication::processEvents();
+    visit(*sheet, tab);
+  }
+  sheet->accept();
+}
 
 }  // namespace hdmjm::test

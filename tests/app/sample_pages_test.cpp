@@ -48,19 +48,7 @@ TEST(SampleProject, EveryPageOfEverySideSheetIsShownAndLeftWithoutAComplaint) {
     ASSERT_TRUE(session.SelectRoad(road));
     RoadSectionStore& record = *session.CurrentRecord();
     const std::string before = ExactRecordText(record);
-    for (bool left : {true, false}) {
-      std::unique_ptr<PropertySheet> sheet;
-      if (left)
-        sheet = std::make_unique<HDMContainer>(context);
-      else
-        sheet = std::make_unique<HDMContainerR>(context);
-      sheet->show();
-      for (int tab = 1; tab < sheet->Tabs()->count(); ++tab) {
-        ClickTab(*sheet, tab);
-        QApplication::processEvents();
-      }
-      sheet->accept();
-    }
+    for (bool left : {true, false}) VisitSideSheet(left, context, 1, [](PropertySheet&, int) {});
     EXPECT_EQ(recorders.messages.texts, std::vector<std::string>{}) << record.roadName;
     EXPECT_EQ(ExactRecordText(record), before) << record.roadName;
     recorders.messages.texts.clear();

@@ -105,20 +105,12 @@ TEST_F(SheetLayout, SlopePagesShowTheirGridsWholeAndTheSheetGrowsOnTheScreen) {
 }
 
 TEST_F(SheetLayout, EveryPageOfBothSideSheetsIsLaidOutWhole) {
-  for (bool left : {true, false}) {
-    std::unique_ptr<PropertySheet> sheet;
-    if (left)
-      sheet = std::make_unique<HDMContainer>(context);
-    else
-      sheet = std::make_unique<HDMContainerR>(context);
-    sheet->show();
-    for (int tab = 0; tab < sheet->Tabs()->count(); ++tab) {
-      ClickTab(*sheet, tab);
-      SCOPED_TRACE(sheet->Tabs()->tabText(tab).toStdString());
-      ExpectLaidOut(*sheet->Page(tab));
-      ExpectOnScreen(*sheet);
-    }
-  }
+  for (bool left : {true, false})
+    VisitSideSheet(left, context, 0, [](PropertySheet& sheet, int tab) {
+      SCOPED_TRACE(sheet.Tabs()->tabText(tab).toStdString());
+      ExpectLaidOut(*sheet.Page(tab));
+      ExpectOnScreen(sheet);
+    });
 }
 
 TEST_F(SheetLayout, AssociatedSectionPageShowsItsThreeGridsWhole) {
