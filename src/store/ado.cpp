@@ -583,8 +583,10 @@ bool AdoConnection::Open(const std::string& connectionString, int) {
   Close();
   const std::string path = PathFromConnectionString(connectionString);
   // Loading opens a connection per table: the engine's connection of the last open is kept
-  // and reused while it still refers to the same file.
-  if (handle_ && handle_->path == path && SameFile(path, handle_->device, handle_->inode)) {
+  // and reused while it still refers to the same file. One the engine could open for reading
+  // only is opened again, so that a file made writable since is written.
+  if (handle_ && handle_->path == path && SameFile(path, handle_->device, handle_->inode) &&
+      sqlite3_db_readonly(handle_->db, "main") != 1) {
     handle_->link = std::make_shared<Link>(Link{handle_->db});
     return true;
   }

@@ -330,7 +330,7 @@ TEST_F(SchemeTest, ALockWantedWhileOpeningWaitsForTheOpenWhichReadsEveryRoadWhol
   EXPECT_THAT(Messages()[0], HasSubstr("已锁定"));
 }
 
-TEST_F(SchemeTest, AReadOnlyFileIsToldAsSuchAndNothingIsWritten) {
+TEST_F(SchemeTest, AReadOnlyFileIsToldAsSuchNothingIsWrittenAndOnceWritableTheNextSaveWrites) {
   MakeRoads({"主线"});
   const auto quoted = "'" + db_ + "'";
   ::chmod(db_.c_str(), 0444);
@@ -344,6 +344,11 @@ TEST_F(SchemeTest, AReadOnlyFileIsToldAsSuchAndNothingIsWritten) {
   EXPECT_EQ(report.unsaved[0].cause, FailureCause::ReadOnly);
   EXPECT_THAT(Messages().at(0), HasSubstr("数据库文件是只读的"));
   EXPECT_EQ(QuerySql(db_, "select count(*) from sqlite_master"), Rows{{"1"}});
+
+  // The designer makes the file writable and presses OK again: the road is saved.
+  ::chmod(db_.c_str(), 0644);
+  EXPECT_TRUE(scheme_->Save(records_).AllSaved());
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 左侧沟 where 道路名 = '主线'"), Rows{{"1"}});
 }
 
 TEST_F(SchemeTest, AFileWithoutTheSchemesTablesIsNoSchemeAndRoadsBeyondFiftyAreLeftAlone) {
