@@ -194,7 +194,10 @@ void SetDlg::LoadAllRoads() {
 
     Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
     auto scheme = std::make_unique<SchemeStore>(RecordServices());
-    if (!scheme->Open(databasePath_)) Context().messages.Show(std::string(messages::kNoRoads));
+    if (!scheme->Open(databasePath_))
+      Context().messages.Show(std::string(messages::kNoRoads));
+    else if (scheme->ReadOnly())
+      Context().messages.Show(std::string(messages::kOpenedReadOnly));
     {
       const QSignalBlocker blocker(roadBox_);
       roadBox_->clear();

@@ -11,6 +11,10 @@ inline constexpr std::string_view kConnectFailed = "连接数据库失败!";
 inline constexpr std::string_view kNotOpen = "数据库没有打开或已经关闭!";
 inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据前请先指定方案名称和道路名!";
 
+// The scheme opened, but its file cannot be written: said before the designer edits anything.
+inline constexpr std::string_view kOpenedReadOnly =
+    "方案数据库文件是只读的: 数据可以查看和修改, 但按确定时无法存入, 除非先使文件可写。";
+
 // Opened roads that did not load whole, one line per road and table follows.
 inline constexpr std::string_view kNotWholeHeading =
     "以下道路的数据未能完整读入, 按确定时不会存入这些道路, 数据库中它们的数据保持不变:";

@@ -815,6 +815,11 @@ bool SchemeStore::OpenRoads(const std::string& path) {
   return true;
 }
 
+bool SchemeStore::ReadOnly() const {
+  sqlite3* db = connection_.GetConnection();
+  return connected_ && db && sqlite3_db_readonly(db, "main") == 1;
+}
+
 void SchemeStore::LoadOne(RoadSectionStore& record) {
   record.loadProblems.clear();
   record.chainBreaks.clear();

@@ -51,6 +51,8 @@ class SchemeStore {
   bool Open(const std::string& path);
   // Whether the last Open reached the database (it may still have found no road).
   bool Connected() const { return connected_; }
+  // Whether the database of the last Open could be opened for reading only.
+  bool ReadOnly() const;
   const std::vector<RoadEntry>& Roads() const { return roads_; }
   // The records of the last Open, in road-list order; the caller takes them.
   RoadRecords TakeRecords() { return std::move(records_); }

@@ -3,16 +3,20 @@
 #include "app/setdlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <cstdlib>
 
 #include "app/sheets.h"
 #include "app_fixture.h"
 #include "pages/dialog_units.h"
+#include "store/messages.h"
 
 namespace hdmjm::test {
 namespace {
@@ -294,6 +298,24 @@ TEST_F(SetDlgTest, ASaveThatFailsForARoadNamesItInsteadOfReportingSuccess) {
                                "中: B。\n数据库中这些道路原有的数据未被改动。");
   EXPECT_EQ(QuerySql(database, "SELECT DISTINCT 道路名 FROM 左侧沟 ORDER BY 道路名"),
             (Rows{{"A"}, {"主线"}}));
+}
+
+TEST_F(SetDlgTest, AReadOnlySchemeFileIsSaidAtOnceAndOkSavesOnceItIsWritable) {
+  WriteChainBreaks(database, kThreeRoads);
+  const std::string quoted = "'" + database + "'";
+  ::chmod(database.c_str(), 0444);
+  // Permissions do not stop root; the immutable flag does.
+  const bool immutable = ::geteuid() == 0 && std::system(("chattr +i " + quoted).c_str()) == 0;
+  if (::geteuid() == 0 && !immutable) GTEST_SKIP() << "no way to make the file read-only";
+  sheet = std::make_unique<HDMJM>(context, nullptr, pages);
+  sheet->show();
+  if (immutable) std::system(("chattr -i " + quoted).c_str());
+  ::chmod(database.c_str(), 0644);
+  ASSERT_EQ(recorders.messages.texts.size(), 1u);
+  EXPECT_EQ(recorders.messages.texts[0], messages::kOpenedReadOnly);
+  EXPECT_EQ(session.RoadCount(), 3);
+  ClickButton(*sheet, QDialogButtonBox::Ok);
+  EXPECT_EQ(LastMessage(), "横断面标准数据已存入" + database + "中!");
 }
 
 TEST_F(SetDlgTest, CancelOnTheMainSheetLeavesTheDatabaseUnchanged) {
