@@ -627,8 +627,7 @@ void AdoConnection::Close() {
   // Nothing stays active across a close: cursors are stopped and a transaction rolled back.
   for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
     if (sqlite3_stmt_busy(s)) sqlite3_reset(s);
-  if (!sqlite3_get_autocommit(db) &&
-      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+  if (InTransaction() && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
     TraceLine(services_, kConnectionCloseError, sqlite3_errmsg(db));
   handle_->link->live = false;
   handle_->link.reset();
@@ -637,6 +636,14 @@ void AdoConnection::Close() {
 bool AdoConnection::IsOpen() const { return handle_ && handle_->link; }
 
 sqlite3* AdoConnection::GetConnection() const { return IsOpen() ? handle_->db : nullptr; }
+
+bool AdoConnection::IsReadOnly() const {
+  return IsOpen() && sqlite3_db_readonly(handle_->db, "main") == 1;
+}
+
+bool AdoConnection::InTransaction() const {
+  return IsOpen() && !sqlite3_get_autocommit(handle_->db);
+}
 
 AdoResultPtr AdoConnection::OpenSchema(int schemaKind) {
   if (!IsOpen()) {

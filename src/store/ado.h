@@ -83,6 +83,10 @@ class AdoConnection {
   bool CommitTrans();
   bool RollbackTrans();
   sqlite3* GetConnection() const;
+  // Whether the engine could open the file for reading only (a read-only file or folder).
+  bool IsReadOnly() const;
+  // Whether a transaction is open on the connection (a failed statement may have ended it).
+  bool InTransaction() const;
   const Services& GetServices() const { return services_; }
   // The failure of the last Open, ExecuteQuietly or AdoStatement that failed on this connection.
   const AdoError& LastError() const { return lastError_; }

@@ -522,8 +522,7 @@ class SchemeWriter {
       if (work() && connection_.ExecuteQuietly("COMMIT")) return true;
       lastError_ = connection_.LastError();
       // Some failures (a full disk) have already rolled the transaction back.
-      if (!sqlite3_get_autocommit(connection_.GetConnection()))
-        connection_.ExecuteQuietly("ROLLBACK");
+      if (connection_.InTransaction()) connection_.ExecuteQuietly("ROLLBACK");
       return false;
     }
     lastError_ = connection_.LastError();
@@ -815,10 +814,7 @@ bool SchemeStore::OpenRoads(const std::string& path) {
   return true;
 }
 
-bool SchemeStore::ReadOnly() const {
-  sqlite3* db = connection_.GetConnection();
-  return connected_ && db && sqlite3_db_readonly(db, "main") == 1;
-}
+bool SchemeStore::ReadOnly() const { return connected_ && connection_.IsReadOnly(); }
 
 void SchemeStore::LoadOne(RoadSectionStore& record) {
   record.loadProblems.clear();
