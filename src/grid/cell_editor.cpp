@@ -3,25 +3,17 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
+#include <utility>
 
 namespace hdmjm {
 
-bool IsPageOrArrowKey(int key) {
-  switch (key) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-      return true;
-    default:
-      return false;
-  }
+bool IsNavigationKey(int key) {
+  const GridKey gridKey = ToGridKey(key);
+  return gridKey != GridKey::Other && gridKey != GridKey::Tab && gridKey != GridKey::Backtab;
 }
 
-bool IsNavigationKey(int key) {
-  return IsPageOrArrowKey(key) || key == Qt::Key_Home || key == Qt::Key_End;
+bool IsPageOrArrowKey(int key) {
+  return IsNavigationKey(key) && key != Qt::Key_Home && key != Qt::Key_End;
 }
 
 void ApplyFirstKey(QLineEdit& edit, int key, bool blankTypes) {
@@ -47,11 +39,25 @@ bool IsTabPress(const QEvent* event) {
   return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
+GridKey ToGridKey(int key) {
+  static constexpr std::pair<int, GridKey> kKeys[] = {
+      {Qt::Key_Left, GridKey::Left},     {Qt::Key_Right, GridKey::Right},
+      {Qt::Key_Up, GridKey::Up},         {Qt::Key_Down, GridKey::Down},
+      {Qt::Key_Tab, GridKey::Tab},       {Qt::Key_Backtab, GridKey::Backtab},
+      {Qt::Key_PageUp, GridKey::PageUp}, {Qt::Key_PageDown, GridKey::PageDown},
+      {Qt::Key_Home, GridKey::Home},     {Qt::Key_End, GridKey::End}};
+  for (const auto& [qtKey, gridKey] : kKeys)
+    if (qtKey == key) return gridKey;
+  return GridKey::Other;
+}
+
+unsigned ToGridModifiers(Qt::KeyboardModifiers modifiers) {
+  return (modifiers & Qt::ShiftModifier ? kShiftHeld : 0) |
+         (modifiers & Qt::ControlModifier ? kCtrlHeld : 0);
+}
+
 bool IsPageSwitchKey(const QKeyEvent& event) {
-  if (!(event.modifiers() & Qt::ControlModifier)) return false;
-  const int key = event.key();
-  return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp ||
-         key == Qt::Key_PageDown;
+  return IsPageSwitch(ToGridKey(event.key()), ToGridModifiers(event.modifiers()));
 }
 
 CellEditor::CellEditor(QWidget& self, QWidget& grid, int id, int row, int col,

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "grid_navigation.h"
+
 class QEvent;
 class QKeyEvent;
 class QLineEdit;
@@ -26,8 +28,10 @@ bool IsNavigationKey(int key);
 void ApplyFirstKey(QLineEdit& edit, int key, bool blankTypes);
 // A Tab or Shift+Tab press, which an editor must see before focus navigation takes it.
 bool IsTabPress(const QEvent* event);
-// Ctrl with Tab, Shift+Tab, Page Up or Page Down: the keys that switch the pages of the tab
-// widget around a grid, which the grid and its editors leave to it.
+// The key, and Shift and Ctrl, as the grid's key rules name them.
+GridKey ToGridKey(int key);
+unsigned ToGridModifiers(Qt::KeyboardModifiers modifiers);
+// The keys that switch the pages of the tab widget around a grid (IsPageSwitch).
 bool IsPageSwitchKey(const QKeyEvent& event);
 
 // The cell, its final text and the key that ended editing (0: the focus was lost).

@@ -59,6 +59,11 @@ int Extents::FirstStartingAt(int position) const {
   return static_cast<int>(it - starts_.begin());
 }
 
+CellRange Span(CellId a, CellId b) {
+  return {std::min(a.row, b.row), std::min(a.col, b.col), std::max(a.row, b.row),
+          std::max(a.col, b.col)};
+}
+
 bool GridCore::SetRowCount(int rows) {
   if (rows < 0) return false;
   while (GetRowCount() > rows) RemoveRow(GetRowCount() - 1);
@@ -280,6 +285,11 @@ void GridCore::SelectRange(const CellRange& range) {
 
 void GridCore::SelectAllCells() {
   SelectRange({fixedRows_, fixedCols_, GetRowCount() - 1, GetColumnCount() - 1});
+}
+
+void GridCore::SelectFromAnchor(CellId cell, bool extend) {
+  if (!extend) anchor_ = cell;
+  SelectRange(Span(anchor_, cell));
 }
 
 CellRange GridCore::SelectedRange() const {

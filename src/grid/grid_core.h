@@ -104,6 +104,9 @@ struct CellRange {
   friend bool operator==(const CellRange&, const CellRange&) = default;
 };
 
+// The rectangle two cells span.
+CellRange Span(CellId a, CellId b);
+
 // The sizes of the rows (or columns) with their running sums, so that a position is a lookup.
 class Extents {
  public:
@@ -187,6 +190,8 @@ class GridCore {
   CellRange SelectedRange() const;  // the rectangle the selected cells span
   CellId SelectionAnchor() const { return anchor_; }
   void SetSelectionAnchor(CellId cell) { anchor_ = cell; }
+  // Selects from the anchor to `cell`, the anchor moving to `cell` first unless `extend`.
+  void SelectFromAnchor(CellId cell, bool extend);
 
   bool GetModified() const { return modified_; }
   void SetModified(bool modified) { modified_ = modified; }

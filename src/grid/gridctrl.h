@@ -1,6 +1,8 @@
 // CGridCtrl: the editable grid every parameter page shows. Fixed heading rows and columns, cells
 // of text, keyboard and mouse navigation, in-place editing and the clipboard. It knows cells only;
-// the cell store itself is the window-free GridCore.
+// the cell store, the geometry of the view and the key moves are window-free rules it drives. Its
+// members live in gridctrl.cpp (cells, sizes, scroll bars), grid_paint.cpp, grid_mouse.cpp and
+// grid_keys.cpp (keys, in-place editing, clipboard).
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -13,7 +15,7 @@
 #include <functional>
 
 #include "cell_editor.h"
-#include "grid_core.h"
+#include "grid_geometry.h"
 
 class QScrollBar;
 
@@ -180,13 +182,15 @@ class CGridCtrl : public QAbstractScrollArea {
    private:
     CGridCtrl& grid_;
   };
-  struct Axis;
-
-  Axis Vertical() const;
-  Axis Horizontal() const;
+  GridAxis Vertical() const;
+  GridAxis Horizontal() const;
+  GridView View() const { return {Vertical(), Horizontal()}; }
+  static void ScrollTo(QScrollBar* bar, std::optional<int> position);
   void ApplyFont();
   // Scroll bars and repaint after the layout changed; passes `result` on.
   bool Changed(bool result = true);
+  // Repaints after a cell changed, passing `result` on.
+  bool Repainted(bool result);
   QSize CellExtent(int row, int col) const;
   QFont CellFont(const GridCell& cell) const;
   void DrawFixedCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
@@ -194,12 +198,10 @@ class CGridCtrl : public QAbstractScrollArea {
   void DrawCellText(QPainter& painter, const GridCell& cell, QRect rect);
   void FocusCell(CellId cell);
   bool MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers);
-  CellId NextCell(int key, CellId from);
-  int PageRows(int direction);
-  void ScrollLines(int rows);
   void SelectTo(CellId cell);
   int ColumnBorderAt(const QPoint& point) const;
   int RowBorderAt(const QPoint& point) const;
+  void StartSizing(MouseMode mode, int index, int start, int line);
   void OnAutoScroll();
   void EndOpenEditor();
   void SetColour(QColor& colour, const QColor& value);
