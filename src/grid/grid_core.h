@@ -168,8 +168,6 @@ class GridCore {
   bool SetColumnWidth(int col, int width);
   int GetRowHeight(int row) const;
   int GetColumnWidth(int col) const;
-  int FixedRowHeight() const { return rows_.Start(fixedRows_); }
-  int FixedColumnWidth() const { return cols_.Start(fixedCols_); }
   int DefaultRowHeight() const { return defaultRowHeight_; }
   int DefaultColumnWidth() const { return defaultColWidth_; }
   void SetDefaultSizes(int rowHeight, int colWidth);

@@ -110,10 +110,7 @@ struct GridAxis {
 };
 
 struct GridRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
+  int x = 0, y = 0, width = 0, height = 0;
   friend bool operator==(const GridRect&, const GridRect&) = default;
 };
 

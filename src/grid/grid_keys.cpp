@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScrollBar>
 
 #include "gridctrl.h"
 #include "inplaceedit.h"
@@ -13,8 +12,8 @@
 namespace hdmjm {
 
 bool CGridCtrl::focusNextPrevChild(bool next) {
-  // Tab moves between cells while the grid handles it.
-  if (handleTab_ && core_.IsValid(GetFocusCell())) return false;
+  // Tab moves between cells while there is a focus cell.
+  if (core_.IsValid(GetFocusCell())) return false;
   return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
@@ -58,8 +57,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
 
 bool CGridCtrl::MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers) {
   const CellId focus = GetFocusCell();
-  const auto move =
-      MoveByKey(View(), focus, ToGridKey(key), ToGridModifiers(modifiers), handleTab_);
+  const auto move = MoveByKey(View(), focus, ToGridKey(key), ToGridModifiers(modifiers));
   if (!move) return false;
   ScrollTo(verticalScrollBar(), move->rowScroll);
   if (move->focus != focus) {

@@ -2,7 +2,6 @@
 // columns or everything by clicking and dragging, with auto-scroll, editing on a second click or
 // a double click, and the wheel.
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -11,11 +10,11 @@
 namespace hdmjm {
 
 int CGridCtrl::ColumnBorderAt(const QPoint& point) const {
-  return colResize_ ? View().ColumnBorderAt(point.x(), point.y(), kResizeCaptureRange) : -1;
+  return View().ColumnBorderAt(point.x(), point.y(), kResizeCaptureRange);
 }
 
 int CGridCtrl::RowBorderAt(const QPoint& point) const {
-  return rowResize_ ? View().RowBorderAt(point.x(), point.y(), kResizeCaptureRange) : -1;
+  return View().RowBorderAt(point.x(), point.y(), kResizeCaptureRange);
 }
 
 void CGridCtrl::StartSizing(MouseMode mode, int index, int start, int line) {
@@ -24,6 +23,11 @@ void CGridCtrl::StartSizing(MouseMode mode, int index, int start, int line) {
   sizingStart_ = start;
   sizingLine_ = line;
   viewport()->update();
+}
+
+bool CGridCtrl::Selecting() const {
+  return mouseMode_ == MouseMode::SelectAll || mouseMode_ == MouseMode::SelectColumns ||
+         mouseMode_ == MouseMode::SelectRows || mouseMode_ == MouseMode::SelectCells;
 }
 
 void CGridCtrl::SelectTo(CellId cell) {
@@ -95,28 +99,17 @@ void CGridCtrl::mouseMoveEvent(QMouseEvent* event) {
     }
     return;
   }
-  switch (mouseMode_) {
-    case MouseMode::SizingColumn:
-      sizingLine_ = std::clamp(point.x(), 0, viewport()->width() - 2);
-      viewport()->update();
-      return;
-    case MouseMode::SizingRow:
-      sizingLine_ = std::clamp(point.y(), 0, viewport()->height() - 2);
-      viewport()->update();
-      return;
-    case MouseMode::SelectAll:
-    case MouseMode::SelectColumns:
-    case MouseMode::SelectRows:
-    case MouseMode::SelectCells: {
-      const CellId cell = GetCellFromPt(point);
-      if (!core_.IsValid(cell)) return;
-      SelectTo(cell);
-      if (!core_.IsFixed(cell.row, cell.col)) FocusCell(cell);
-      return;
-    }
-    default:
-      return;
+  if (mouseMode_ == MouseMode::SizingColumn || mouseMode_ == MouseMode::SizingRow) {
+    sizingLine_ = mouseMode_ == MouseMode::SizingColumn
+                      ? std::clamp(point.x(), 0, viewport()->width() - 2)
+                      : std::clamp(point.y(), 0, viewport()->height() - 2);
+    viewport()->update();
+    return;
   }
+  const CellId cell = GetCellFromPt(point);
+  if (!Selecting() || !core_.IsValid(cell)) return;
+  SelectTo(cell);
+  if (!core_.IsFixed(cell.row, cell.col)) FocusCell(cell);
 }
 
 void CGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
@@ -163,8 +156,7 @@ void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CGridCtrl::OnAutoScroll() {
-  if (mouseMode_ != MouseMode::SelectAll && mouseMode_ != MouseMode::SelectColumns &&
-      mouseMode_ != MouseMode::SelectRows && mouseMode_ != MouseMode::SelectCells) {
+  if (!Selecting()) {
     autoScroll_.stop();
     return;
   }

@@ -58,15 +58,13 @@ bool IsPageSwitch(GridKey key, unsigned modifiers) {
          key == GridKey::PageDown;
 }
 
-std::optional<KeyMove> MoveByKey(const GridView& view, CellId from, GridKey key, unsigned modifiers,
-                                 bool handleTab) {
+std::optional<KeyMove> MoveByKey(const GridView& view, CellId from, GridKey key,
+                                 unsigned modifiers) {
   if (IsPageSwitch(key, modifiers) || !view.IsValid(from)) return std::nullopt;
   if (key == GridKey::Tab && (modifiers & kShiftHeld)) key = GridKey::Backtab;
-  const bool tab = key == GridKey::Tab || key == GridKey::Backtab;
-  if (tab && !handleTab) return std::nullopt;
   KeyMove move = Move(view, from, key);
   if (!view.IsValid(move.focus)) return std::nullopt;
-  move.extend = (modifiers & kShiftHeld) && !tab;
+  move.extend = (modifiers & kShiftHeld) && key != GridKey::Tab && key != GridKey::Backtab;
   return move;
 }
 

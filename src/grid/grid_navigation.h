@@ -22,11 +22,10 @@ struct KeyMove {
 };
 
 // The move a key makes from the focus cell `from`: the arrows stay inside the ordinary cells, Tab
-// and Shift+Tab wrap across rows (while the grid handles Tab), the page keys move the focus by the
-// rows they scroll (to the first or last row when nothing scrolls), Home and End go to the first
-// and last row, Ctrl changing none of them. Nothing for a key the grid leaves to others or
-// without a focus cell.
-std::optional<KeyMove> MoveByKey(const GridView& view, CellId from, GridKey key, unsigned modifiers,
-                                 bool handleTab);
+// and Shift+Tab wrap across rows, the page keys move the focus by the rows they scroll (to the
+// first or last row when nothing scrolls), Home and End go to the first and last row, Ctrl
+// changing none of them. Nothing for a key the grid leaves to others or without a focus cell.
+std::optional<KeyMove> MoveByKey(const GridView& view, CellId from, GridKey key,
+                                 unsigned modifiers);
 
 }  // namespace hdmjm

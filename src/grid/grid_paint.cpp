@@ -69,19 +69,15 @@ void CGridCtrl::Draw(QPainter& painter) {
   }
 
   painter.setPen(gridColor_);
-  if (gridLines_ == GridLines::Both || gridLines_ == GridLines::Vertical) {
-    for (std::size_t i = 0; i < shownCols.size(); ++i) {
-      if (shownCols[i] < core_.GetFixedColumnCount()) continue;
-      const int x = colStarts[i] + core_.GetColumnWidth(shownCols[i]) - 1;
-      painter.drawLine(x, fixedHeight, x, cellsBottom - 1);
-    }
+  for (std::size_t i = 0; i < shownCols.size(); ++i) {
+    if (shownCols[i] < core_.GetFixedColumnCount()) continue;
+    const int x = colStarts[i] + core_.GetColumnWidth(shownCols[i]) - 1;
+    painter.drawLine(x, fixedHeight, x, cellsBottom - 1);
   }
-  if (gridLines_ == GridLines::Both || gridLines_ == GridLines::Horizontal) {
-    for (int row : shownRows) {
-      if (row < core_.GetFixedRowCount()) continue;
-      const int y = *rows.ScreenStart(row) + core_.GetRowHeight(row) - 1;
-      painter.drawLine(fixedWidth, y, cellsRight - 1, y);
-    }
+  for (int row : shownRows) {
+    if (row < core_.GetFixedRowCount()) continue;
+    const int y = *rows.ScreenStart(row) + core_.GetRowHeight(row) - 1;
+    painter.drawLine(fixedWidth, y, cellsRight - 1, y);
   }
 
   if (sizingLine_ >= 0) {
@@ -146,11 +142,6 @@ void CGridCtrl::DrawCell(QPainter& painter, const GridCell& cell, int row, int c
 
 void CGridCtrl::DrawCellText(QPainter& painter, const GridCell& cell, QRect rect) {
   rect.adjust(margin_, 0, -margin_, 0);
-  if (cell.image >= 0 && cell.image < images_.size()) {
-    const QPixmap& image = images_[cell.image];
-    painter.drawPixmap(rect.topLeft(), image);
-    rect.setLeft(rect.left() + image.width());
-  }
   if (cell.text.empty() || rect.width() <= 0) return;
   const bool ownFont = !(cell.font == core_.DefaultFont());
   if (ownFont) {

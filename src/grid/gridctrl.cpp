@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QScrollBar>
 #include <QStyleHints>
 #include <algorithm>
 
@@ -57,10 +56,6 @@ GridAxis CGridCtrl::Vertical() const {
 GridAxis CGridCtrl::Horizontal() const {
   return AxisOf(core_.Columns(), core_.GetFixedColumnCount(), viewport()->width(),
                 *horizontalScrollBar());
-}
-
-void CGridCtrl::ScrollTo(QScrollBar* bar, std::optional<int> position) {
-  if (position) bar->setValue(*position);
 }
 
 CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -160,13 +155,9 @@ QSize CGridCtrl::CellExtent(int row, int col) const {
   const GridCell* cell = core_.GetCell(row, col);
   if (!cell) return {};
   const QFontMetrics metrics(CellFont(*cell));
-  QSize size = metrics.size(Qt::TextExpandTabs, QString::fromStdString(cell->text));
-  if (cell->image >= 0 && cell->image < images_.size()) {
-    const QSize image = images_[cell->image].size();
-    size = QSize(size.width() + image.width(), std::max(size.height(), image.height()));
-  }
   // The text is drawn inside the margins, the grid line and a heading's edge.
-  return size + QSize(2 * margin_ + kCellFrame, 2 * margin_);
+  return metrics.size(Qt::TextExpandTabs, QString::fromStdString(cell->text)) +
+         QSize(2 * margin_ + kCellFrame, 2 * margin_);
 }
 
 void CGridCtrl::AutoSize() {
@@ -231,30 +222,12 @@ void CGridCtrl::FocusCell(CellId cell) {
   if (core_.IsValid(now)) emit FocusEntered(now.row, now.col);
 }
 
-void CGridCtrl::SetTextColor(const QColor& color) { SetColour(textColor_, color); }
-
 void CGridCtrl::SetTextBkColor(const QColor& color) { SetColour(textBk_, color); }
-
-void CGridCtrl::SetFixedTextColor(const QColor& color) { SetColour(fixedTextColor_, color); }
 
 void CGridCtrl::SetFixedBkColor(const QColor& color) { SetColour(fixedBk_, color); }
 
-void CGridCtrl::SetBkColor(const QColor& color) { SetColour(beyondBk_, color); }
-
-void CGridCtrl::SetGridColor(const QColor& color) { SetColour(gridColor_, color); }
-
 void CGridCtrl::SetColour(QColor& colour, const QColor& value) {
   colour = value;
-  viewport()->update();
-}
-
-void CGridCtrl::SetGridLines(GridLines lines) {
-  gridLines_ = lines;
-  viewport()->update();
-}
-
-void CGridCtrl::SetImageList(const QList<QPixmap>& images) {
-  images_ = images;
   viewport()->update();
 }
 

@@ -8,16 +8,13 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
-#include <QList>
-#include <QPixmap>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTimer>
 #include <functional>
 
 #include "cell_editor.h"
 #include "grid_geometry.h"
-
-class QScrollBar;
 
 namespace hdmjm {
 
@@ -37,7 +34,6 @@ class CGridCtrl : public QAbstractScrollArea {
   static constexpr int kHorizontalScrollSlack = 60;
   // Body rows the grid asks its layout room for, below the heading rows.
   static constexpr int kLeastVisibleRows = 3;
-  enum class GridLines { None, Horizontal, Vertical, Both };
 
   explicit CGridCtrl(QWidget* parent = nullptr);
   ~CGridCtrl() override;
@@ -76,24 +72,14 @@ class CGridCtrl : public QAbstractScrollArea {
   CellId GetFocusCell() const { return core_.GetFocusCell(); }
   void SetFocusCell(int row, int col);
   CellRange GetSelectedRange() const { return core_.SelectedRange(); }
-  bool IsCellSelected(int row, int col) const { return core_.IsSelected(row, col); }
 
-  void SetTextColor(const QColor& color);
   void SetTextBkColor(const QColor& color);
-  void SetFixedTextColor(const QColor& color);
   void SetFixedBkColor(const QColor& color);
-  void SetBkColor(const QColor& color);  // the area beyond the cells
-  void SetGridColor(const QColor& color);
   QColor GetTextBkColor() const { return textBk_; }
   QColor GetFixedBkColor() const { return fixedBk_; }
 
   void SetEditable(bool editable) { editable_ = editable; }
   bool IsEditable() const { return editable_; }
-  void SetHandleTabKey(bool handle) { handleTab_ = handle; }
-  void SetRowResize(bool resize) { rowResize_ = resize; }
-  void SetColumnResize(bool resize) { colResize_ = resize; }
-  void SetGridLines(GridLines lines);
-  void SetImageList(const QList<QPixmap>& images);
   bool GetModified() const { return core_.GetModified(); }
   void SetModified(bool modified = true) { core_.SetModified(modified); }
 
@@ -185,7 +171,9 @@ class CGridCtrl : public QAbstractScrollArea {
   GridAxis Vertical() const;
   GridAxis Horizontal() const;
   GridView View() const { return {Vertical(), Horizontal()}; }
-  static void ScrollTo(QScrollBar* bar, std::optional<int> position);
+  static void ScrollTo(QScrollBar* bar, std::optional<int> position) {
+    if (position) bar->setValue(*position);
+  }
   void ApplyFont();
   // Scroll bars and repaint after the layout changed; passes `result` on.
   bool Changed(bool result = true);
@@ -198,6 +186,8 @@ class CGridCtrl : public QAbstractScrollArea {
   void DrawCellText(QPainter& painter, const GridCell& cell, QRect rect);
   void FocusCell(CellId cell);
   bool MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers);
+  // A selection follows the mouse.
+  bool Selecting() const;
   void SelectTo(CellId cell);
   int ColumnBorderAt(const QPoint& point) const;
   int RowBorderAt(const QPoint& point) const;
@@ -221,11 +211,6 @@ class CGridCtrl : public QAbstractScrollArea {
   QFont cellFont_;  // the QFont of the grid's default cell font record
   int margin_ = 0;
   bool editable_ = true;
-  bool handleTab_ = true;
-  bool rowResize_ = true;
-  bool colResize_ = true;
-  GridLines gridLines_ = GridLines::Both;
-  QList<QPixmap> images_;
   int wheelStep_ = 3;
   int wheelRemainder_ = 0;
   MouseMode mouseMode_ = MouseMode::Nothing;

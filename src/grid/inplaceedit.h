@@ -15,9 +15,6 @@ class InPlaceEdit : public QLineEdit, public CellEditor {
   InPlaceEdit(QWidget* parent, QWidget* grid, const QRect& rect, Qt::Alignment alignment, int id,
               int row, int col, const QString& text, int firstKey, EditEndReport report);
 
-  // Off when editing began with the mouse: then the arrows move the caret.
-  bool ExitsOnArrows() const { return exitOnArrows_; }
-
  protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -28,7 +25,7 @@ class InPlaceEdit : public QLineEdit, public CellEditor {
  private:
   void GrowToText();
 
-  bool exitOnArrows_;
+  bool exitOnArrows_;  // off when editing began with the mouse: the arrows move the caret
 };
 
 }  // namespace hdmjm
