@@ -78,10 +78,11 @@ TEST(GridViewCells, RectanglesAndHitsOfCellsAndResizeBorders) {
 TEST(GridKeys, MovesAsKeyboardNavigationData) {
   Extents rows;
   rows.Resize(30, 20);
+  rows.SetSize(3, 40);
   Extents cols;
   cols.Resize(5, 70);
-  // Nine ordinary rows show; the scroll range is 580 + 90 - 180.
-  const GridAxis top{rows, 1, 200, 0, 490, 180};
+  // 180 pixels of ordinary rows show; a page scrolls eight of them, the tall row 3 among them.
+  const GridAxis top{rows, 1, 200, 0, 510, 180};
   struct Case {
     CellId start;
     int scroll;
@@ -105,12 +106,12 @@ TEST(GridKeys, MovesAsKeyboardNavigationData) {
            Case{{2, 1}, 0, GridKey::Backtab, kShift, CellId{1, 4}},
            Case{{29, 4}, 0, GridKey::Tab, 0, CellId{29, 4}},
            Case{{1, 1}, 0, GridKey::Backtab, 0, CellId{1, 1}},
-           Case{{5, 2}, 0, GridKey::PageDown, 0, CellId{14, 2}, 180},
-           Case{{14, 2}, 180, GridKey::PageUp, 0, CellId{5, 2}, 0},
-           Case{{25, 2}, 490, GridKey::PageDown, 0, CellId{29, 2}, 490},
+           Case{{5, 2}, 0, GridKey::PageDown, 0, CellId{13, 2}, 180},
+           Case{{13, 2}, 180, GridKey::PageUp, 0, CellId{5, 2}, 0},
+           Case{{25, 2}, 510, GridKey::PageDown, 0, CellId{29, 2}, 510},
            Case{{5, 2}, 0, GridKey::PageUp, 0, CellId{1, 2}, 0},
            Case{{14, 3}, 180, GridKey::Home, kCtrl, CellId{1, 3}, 0},
-           Case{{5, 3}, 0, GridKey::End, 0, CellId{29, 3}, 490},
+           Case{{5, 3}, 0, GridKey::End, 0, CellId{29, 3}, 510},
            Case{{5, 3}, 0, GridKey::Tab, kCtrl, std::nullopt},
            Case{{5, 3}, 0, GridKey::PageDown, kCtrl, std::nullopt},
            Case{{5, 3}, 0, GridKey::Other, 0, std::nullopt},  // Enter belongs to the dialog
