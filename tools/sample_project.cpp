@@ -13,6 +13,7 @@
 #include "store/codec.h"
 #include "store/project_paths.h"
 #include "store/records.h"
+#include "store/scheme.h"
 #include "tool_messages.h"
 
 namespace hdmjm::tool {
@@ -143,11 +144,11 @@ bool SaveSampleRoads(const std::string& database, const Services& services) {
     double start = seed.left, end = seed.right;
     for (const ChainBreakSeed& row : kChainBreaks)
       if (name == row.road) end = row.right;
-    auto road = std::make_unique<RoadSectionStore>(services);
+    auto road = std::make_unique<RoadSectionStore>();
     road->databasePath = database;
     road->roadName = name;
     FillRoad(*road, start, end, name == "主线");
-    if (!road->SaveRoad(road->databasePath, road->roadName)) {
+    if (!SaveRoad(*road, road->databasePath, road->roadName, services)) {
       services.messages->Show(messages::NotSaved(database, {name}));
       return false;
     }
