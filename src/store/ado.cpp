@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <source_location>
 #include <string_view>
 
@@ -15,6 +16,7 @@ constexpr std::string_view kConnectionOpenError = ":( 连接数据库发生错�
 constexpr std::string_view kConnectionCloseError = ":( 关闭数据库发生错误: %s\n";
 constexpr std::string_view kExecuteError = ":( 执行语句发生错误: %s\n";
 constexpr std::string_view kConnectionClosedText = "the connection is not open";
+constexpr std::string_view kFileExistsText = "the file exists already";
 constexpr int kBusyWaitMilliseconds = 2000;
 
 void TraceLine(const Services& services, std::string_view format, std::string_view text,
@@ -85,6 +87,7 @@ struct AdoConnection::Handle {
   std::string path;
   dev_t device = 0;
   ino_t inode = 0;
+  bool created = false;        // made by Create: no header to check yet
   std::shared_ptr<Link> link;  // set while the connection is open
 
   Handle() = default;
@@ -118,13 +121,31 @@ bool AdoConnection::Open(const std::string& path) {
   return Opened(std::move(handle), rc);
 }
 
+bool AdoConnection::Create(const std::string& path) {
+  Close();
+  handle_.reset();
+  std::error_code error;
+  if (std::filesystem::exists(path, error) || error) {
+    Failed({SQLITE_CANTOPEN, std::string(kFileExistsText)});
+    TraceLine(services_, kConnectionOpenError, kFileExistsText);
+    return false;
+  }
+  auto handle = std::make_unique<Handle>();
+  handle->path = path;
+  handle->created = true;
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &handle->db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  return Opened(std::move(handle), rc);
+}
+
 bool AdoConnection::Opened(std::unique_ptr<Handle> handle, int rc) {
   AdoError fault;
   if (rc != SQLITE_OK) {
     fault = {rc & 0xff, handle->db ? sqlite3_errmsg(handle->db) : sqlite3_errstr(rc)};
   } else {
     sqlite3_busy_timeout(handle->db, kBusyWaitMilliseconds);
-    fault = DatabaseFault(handle->db, handle->path);
+    if (!handle->created) fault = DatabaseFault(handle->db, handle->path);
   }
   if (fault.code != 0) {
     Failed(fault);
@@ -136,6 +157,7 @@ bool AdoConnection::Opened(std::unique_ptr<Handle> handle, int rc) {
     handle->device = info.st_dev;
     handle->inode = info.st_ino;
   }
+  handle->created = false;
   handle->link = std::make_shared<Link>(Link{handle->db});
   handle_ = std::move(handle);
   return true;

@@ -29,6 +29,8 @@ class AdoConnection {
   // Opens the database file at `path` read-write without creating it; a missing file, one that
   // is not a database, or a damaged one fails here.
   bool Open(const std::string& path);
+  // Creates a database file at `path` and opens it; fails when the file exists.
+  bool Create(const std::string& path);
   // Rolls back a transaction left open; statements of the connection stop working.
   void Close();
   bool IsOpen() const;
@@ -38,7 +40,7 @@ class AdoConnection {
   bool IsReadOnly() const;
   // Whether a transaction is open on the connection (a failed statement may have ended it).
   bool InTransaction() const;
-  // The failure of the last Open, Execute or AdoStatement that failed on the connection.
+  // The failure of the last Open, Create, Execute or AdoStatement that failed on the connection.
   const AdoError& LastError() const { return lastError_; }
 
  private:

@@ -235,6 +235,25 @@ void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& repo
   services_.messages->Show(summary);
 }
 
+bool SchemeStore::Create(const std::string& path, const RoadRecordList& records) {
+  for (const auto& record : records) record->databasePath = path;
+  bool written = connection_.Create(path);
+  AdoError error = connection_.LastError();
+  if (written) {
+    SchemeWriter chainBreaks(connection_, {TableStep{&ChainBreakTable(), kLeft, {-1, -1}}});
+    written = chainBreaks.Prepare();
+    for (const auto& record : records) written = written && chainBreaks.SaveRoad(*record);
+    error = chainBreaks.LastError();
+  }
+  if (!written) {
+    services_.messages->Show(CauseMessage(CauseOf(error), error.text));
+    return false;
+  }
+  const SaveReport report = SaveQuietly(records);
+  if (!report.AllSaved()) ShowSaveReport(path, report);
+  return report.AllSaved();
+}
+
 bool LoadRoad(RoadSectionStore& record, const std::string& path, const std::string& road,
               const Services& services) {
   // Copies: the caller may pass the record's own path and name.

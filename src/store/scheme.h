@@ -62,6 +62,11 @@ class SchemeStore {
   SaveReport SaveQuietly(std::span<RoadSectionStore* const> records);
   void ShowSaveReport(const std::string& path, const SaveReport& report);
 
+  // Makes a new scheme database at `path`: 断链表 holding each record's chain breaks under its
+  // road name, then every record saved into it. False, the designer told why, when the file
+  // exists already or anything could not be written.
+  bool Create(const std::string& path, const RoadRecordList& records);
+
  private:
   bool OpenRoads(const std::string& path, const std::string* onlyRoad);
   bool ReadRoadList(const ColumnCatalogue& catalogue, const std::string* onlyRoad);

@@ -137,5 +137,15 @@ TEST_F(AdoTest, ExecuteRunsTheProgramsStatementsWithTheirNamesAndOrder) {
   EXPECT_TRUE(recorders_.messages.texts.empty());
 }
 
+TEST_F(AdoTest, CreateMakesANewDatabaseAndNeverTakesAnExistingFile) {
+  ASSERT_TRUE(connection_.Create(db_));
+  ASSERT_TRUE(connection_.Execute(kSideDitch));
+  connection_.Close();
+  EXPECT_EQ(QuerySql(db_, "select count(*) from 左侧沟"), (Rows{{"0"}}));
+  EXPECT_FALSE(connection_.Create(db_));
+  EXPECT_EQ(connection_.LastError().code, SQLITE_CANTOPEN);
+  EXPECT_EQ(recorders_.trace.lines.size(), 1u);
+}
+
 }  // namespace
 }  // namespace hdmjm
