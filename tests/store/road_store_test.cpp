@@ -165,7 +165,7 @@ TEST_F(RoadStoreTest, MissingTablesGetTheDefaultsWithTheRoadsStations) {
   EXPECT_THAT(positions, ::testing::Each(::testing::AllOf(::testing::Ge(0), ::testing::Le(100))));
 }
 
-TEST_F(RoadStoreTest, BothSidesAreReadByPositionWhateverTheirColumnNames) {
+TEST_F(RoadStoreTest, EachSideIsReadByItsOwnColumnNames) {
   MakeScheme(
       {"create table 左路面厚度 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 分段终里程数 double, "
        "车行道厚 double, 硬路肩厚 double, 土路肩厚 double)",
