@@ -12,6 +12,7 @@
 
 #include "store/catalogue.h"
 #include "store/records.h"
+#include "store/scheme.h"
 
 namespace hdmjm::bench {
 namespace {
@@ -259,7 +260,7 @@ const std::string& SchemeOf(int roads) {
   FillEveryTable(*road);
   road->databasePath = file;
   for (int i = 0; i < roads; ++i)
-    if (!road->SaveRoad(file, RoadName(i))) Fail("SaveRoad " + RoadName(i));
+    if (!SaveRoad(*road, file, RoadName(i))) Fail("SaveRoad " + RoadName(i));
   Database db = OpenDatabase(file);
   std::vector<std::string> indexes;
   Statement names = Prepare(db.get(),

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "sample_project.h"
-#include "store/ado.h"
 #include "store/catalogue.h"
 #include "store/project_paths.h"
 #include "store/records.h"
@@ -78,17 +77,10 @@ Json TableJson(const RoadSectionStore& road, const TableStep& step) {
 Json RoadJson(const RoadSectionStore& road) {
   Json json = Json::object();
   json["name"] = road.roadName;
-  const bool hasRows = !road.chainBreaks.empty();
-  json["start"] = hasRows ? Json(road.chainBreaks.front().leftStation) : Json(nullptr);
-  json["end"] = hasRows ? Json(road.chainBreaks.back().rightStation) : Json(nullptr);
-  Json breaks = Json::array();
-  for (const ChainBreakRow& row : road.chainBreaks) {
-    breaks.push_back({{"等号左里程冠号", row.leftPrefix},
-                      {"等号左里程数", row.leftStation},
-                      {"等号右里程冠号", row.rightPrefix},
-                      {"等号右里程数", row.rightStation}});
-  }
-  json["chainBreaks"] = std::move(breaks);
+  const auto extent = RoadExtentOf(road.chainBreaks);
+  json["start"] = extent ? Json(extent->start) : Json(nullptr);
+  json["end"] = extent ? Json(extent->end) : Json(nullptr);
+  json["chainBreaks"] = TableJson(road, TableStep{&ChainBreakTable(), kLeft, {-1, -1}});
   Json tables = Json::object();
   for (const TableStep& step : LoadOrder())
     tables[step.table->Name(step.side)] = TableJson(road, step);
@@ -113,7 +105,7 @@ std::string DumpText(const Json& json) {
 int Dump(const std::string& database, const Services& services) {
   SchemeStore scheme(services);
   if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
-  RoadRecords records = scheme.TakeRecords();
+  RoadRecordList records = scheme.TakeRecords();
   std::cout << "{\n  \"database\": " << DumpText(Json(database)) << ",\n  \"roads\": [";
   bool whole = true;
   for (size_t i = 0; i < records.size(); ++i) {
@@ -136,7 +128,7 @@ int Dump(const std::string& database, const Services& services) {
 int Resave(const std::string& database, const Services& services) {
   SchemeStore scheme(services);
   if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
-  RoadRecords records = scheme.TakeRecords();
+  RoadRecordList records = scheme.TakeRecords();
   return scheme.Save(records).AllSaved() ? kExitOk : kExitNotAllSaved;
 }
 

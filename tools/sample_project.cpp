@@ -1,7 +1,5 @@
 #include "sample_project.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -13,6 +11,7 @@
 #include "store/codec.h"
 #include "store/project_paths.h"
 #include "store/records.h"
+#include "store/scheme.h"
 #include "tool_messages.h"
 
 namespace hdmjm::tool {
@@ -35,42 +34,6 @@ constexpr ChainBreakSeed kChainBreaks[] = {
     {"连接线", "LK", 350, "LK", 1280.75},
 };
 
-using Database = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
-using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
-
-// The scheme database with its 断链表; the parameter tables are left to SaveRoad.
-bool CreateChainBreakTable(const std::string& path, UserMessages& messages) {
-  sqlite3* raw = nullptr;
-  const int opened =
-      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  Database db(raw, sqlite3_close);
-  auto fail = [&] {
-    messages.Show(Format(kNotWrittenMessage, path) + " " + sqlite3_errmsg(db.get()));
-    return false;
-  };
-  if (opened != SQLITE_OK) return fail();
-  const char* create =
-      "create table 断链表 (序号 INTEGER PRIMARY KEY AUTOINCREMENT, 道路名 TEXT, "
-      "等号左里程冠号 TEXT, 等号左里程数 REAL, 等号右里程冠号 TEXT, 等号右里程数 REAL)";
-  if (sqlite3_exec(db.get(), create, nullptr, nullptr, nullptr) != SQLITE_OK) return fail();
-  sqlite3_stmt* rawInsert = nullptr;
-  const char* insert =
-      "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
-      "values (?, ?, ?, ?, ?)";
-  if (sqlite3_prepare_v2(db.get(), insert, -1, &rawInsert, nullptr) != SQLITE_OK) return fail();
-  Statement statement(rawInsert, sqlite3_finalize);
-  for (const ChainBreakSeed& row : kChainBreaks) {
-    sqlite3_bind_text(rawInsert, 1, row.road, -1, SQLITE_STATIC);
-    sqlite3_bind_text(rawInsert, 2, row.leftPrefix, -1, SQLITE_STATIC);
-    sqlite3_bind_double(rawInsert, 3, row.left);
-    sqlite3_bind_text(rawInsert, 4, row.rightPrefix, -1, SQLITE_STATIC);
-    sqlite3_bind_double(rawInsert, 5, row.right);
-    if (sqlite3_step(rawInsert) != SQLITE_DONE) return fail();
-    sqlite3_reset(rawInsert);
-  }
-  return true;
-}
-
 SlopeSegment Slope(double endStation, std::vector<SlopeLevel> levels) {
   SlopeSegment segment;
   segment.endStation = endStation;
@@ -87,7 +50,7 @@ void SetSlopes(SlopeTable& table, const std::vector<SlopeSegment>& segments) {
 // Parameters of a road from `start` to `end`: the defaults everywhere, then segment rows as a
 // designer enters them (stations rounded to the metre, the last segment ending at the road's end).
 void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
-  for (const TableStep& step : LoadOrder()) step.table->SetDefault(road, step.side, start, end);
+  SetDefaults(road, {start, end});
   auto at = [&](double share) { return std::round(start + share * (end - start)); };
   const double wide = mainLine ? 1.0 : 0.6;
 
@@ -134,25 +97,24 @@ void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
   road.overfillWidths[kLeft] = {{at(0.8), at(0.8) + 120, 0.5, 0.5}};
 }
 
-bool SaveSampleRoads(const std::string& database, const Services& services) {
-  std::vector<std::string> done;
+// The roads in the order 断链表 first names them, each with its rows of it and its parameters.
+RoadRecordList SampleRoads() {
+  RoadRecordList roads;
   for (const ChainBreakSeed& seed : kChainBreaks) {
-    const std::string name = seed.road;
-    if (std::find(done.begin(), done.end(), name) != done.end()) continue;
-    done.push_back(name);
-    double start = seed.left, end = seed.right;
-    for (const ChainBreakSeed& row : kChainBreaks)
-      if (name == row.road) end = row.right;
-    auto road = std::make_unique<RoadSectionStore>(services);
-    road->databasePath = database;
-    road->roadName = name;
-    FillRoad(*road, start, end, name == "主线");
-    if (!road->SaveRoad(road->databasePath, road->roadName)) {
-      services.messages->Show(messages::NotSaved(database, {name}));
-      return false;
+    const auto same = [&](const auto& road) { return road->roadName == seed.road; };
+    auto found = std::find_if(roads.begin(), roads.end(), same);
+    if (found == roads.end()) {
+      roads.push_back(std::make_unique<RoadSectionStore>());
+      roads.back()->roadName = seed.road;
+      found = std::prev(roads.end());
     }
+    (*found)->chainBreaks.push_back({seed.left, seed.right, seed.leftPrefix, seed.rightPrefix});
   }
-  return true;
+  for (auto& road : roads) {
+    const RoadExtent extent = *RoadExtentOf(road->chainBreaks);
+    FillRoad(*road, extent.start, extent.end, road->roadName == kMainLine);
+  }
+  return roads;
 }
 
 }  // namespace
@@ -176,7 +138,9 @@ bool WriteSampleProject(const std::filesystem::path& dir, const Services& servic
     messages.Show(Format(kNotWrittenMessage, projectFile.string()));
     return false;
   }
-  return CreateChainBreakTable(database, messages) && SaveSampleRoads(database, services);
+  if (SchemeStore(services).Create(database, SampleRoads())) return true;
+  messages.Show(Format(kNotWrittenMessage, database));
+  return false;
 }
 
 }  // namespace hdmjm::tool

@@ -238,14 +238,15 @@ void SetDlg::CopySides(Side from, Side to) {
 void SetDlg::SetSegmentEnds() {
   RoadSectionStore* record = Session().CurrentRecord();
   if (!record) return;
-  double start = 0;
-  double end = 0;
   // Without chain-break rows the road has no stations to set: change nothing.
-  if (!record->ReadChainBreaks(record->databasePath, record->roadName, start, end)) {
+  const std::optional<RoadExtent> extent = RoadExtentOf(record->chainBreaks);
+  if (!extent) {
     Context().messages.Show("断链表中没有道路" + record->roadName +
                             "的起终点里程，各分段终里程未作修改!");
     return;
   }
+  const double start = extent->start;
+  const double end = extent->end;
   ChangeRecords([&] {
     for (const SegmentEnd& segment : kSegmentEnds) {
       const TableDesc* table = FindTable(segment.table);

@@ -13,8 +13,6 @@
 
 namespace hdmjm {
 
-using RoadRecordList = std::vector<std::unique_ptr<RoadSectionStore>>;
-
 class SchemeSession {
  public:
   explicit SchemeSession(std::filesystem::path installRoot);

@@ -9,20 +9,15 @@
 
 #include "coded_values.h"
 #include "records.h"
+#include "stored_value.h"
 
 namespace hdmjm {
 
-// Real: a double; Code: an int shown by its label; Text: a string; Count: an int shown as a
-// number (边坡总级数, the level count of a slope segment).
-enum class FieldKind { Real, Code, Text, Count };
 enum class TableScope {
   Scheme,  // 松方压实系数: one row for every road, no 道路名 column
   Road,    // one table for the whole road
   Side,    // one table per side, 左… and 右…
 };
-
-// A field's value as the record holds it: Real → double, Code → int, Text → string.
-using FieldValue = std::variant<double, int, std::string>;
 
 struct DataColumn {
   std::string name;  // database column name
@@ -47,6 +42,8 @@ class TableDesc {
   int FirstDataColumn() const { return scope_ == TableScope::Scheme ? 1 : 2; }
   // The columns from FirstDataColumn on, in column order, with the kind of field each feeds.
   const std::vector<DataColumn>& DataColumns(Side side) const;
+  // Index among DataColumns of the column named `name`; -1 when the table has none.
+  int ColumnIndex(Side side, std::string_view name) const;
   bool IsSlope() const { return isSlope_; }
   // 排水沟 and 天沟 gain 沟底半径 (their last column) when an older table lacks it.
   bool HasRadiusUpgrade() const { return hasRadiusUpgrade_; }
@@ -74,17 +71,14 @@ class TableDesc {
   virtual void ReplaceRows(RoadSectionStore& store, Side side,
                            const std::vector<std::vector<FieldValue>>& rows) const;
 
-  // While the catalogue is built: gives the Code column `column` its labels (both sides), and
-  // shows every data column with a fixed number of decimals.
-  void SetCodes(std::string_view column, const CodeSet& codes);
-  void SetDecimals(int decimals);
-
  protected:
   // Definitions of the columns from FirstDataColumn on; an empty right list means as left.
   TableDesc(std::string baseName, TableScope scope, std::vector<std::string> leftDefinitions,
             std::vector<std::string> rightDefinitions);
   // Names the data columns from the definitions, with the kind of field each feeds.
   void SetKinds(const std::vector<FieldKind>& kinds);
+  // Gives data column `column` (both sides) the labels of its codes and its decimals.
+  void SetDisplay(int column, const CodeSet* codes, int decimals);
   bool isSlope_ = false;
   bool hasRadiusUpgrade_ = false;
   bool lastColumnOptional_ = false;
@@ -106,9 +100,16 @@ struct TableStep {
 
 const std::vector<TableStep>& LoadOrder();  // 43 steps
 const std::vector<TableStep>& SaveOrder();  // 43 steps
-// Each table once, in load order; FindTable by base name (侧沟, 填方分类, ...), null if none.
+// Each parameter table once, in load order; FindTable by base name (侧沟, 填方分类, ...), null
+// if none.
 const std::vector<const TableDesc*>& AllTables();
 const TableDesc* FindTable(std::string_view baseName);
+// 断链表: the road list and each road's stations, into the record's chainBreaks. It is read,
+// and written only when a scheme file is made; it is none of the parameter tables.
+const TableDesc& ChainBreakTable();
+
+// Every table of the record with its content for a table the database lacks.
+void SetDefaults(RoadSectionStore& record, RoadExtent extent);
 
 // The tables by base name: a side table is named 左… / 右… + its base name. Code names a table
 // only through these; FindTable of any of them finds its description.
@@ -138,10 +139,15 @@ inline constexpr std::string_view kEmbankmentDitchTable = "排水沟";
 inline constexpr std::string_view kSideDitchTable = "侧沟";
 inline constexpr std::string_view kInterceptDitchTable = "天沟";
 
+inline constexpr std::string_view kChainBreakTable = "断链表";
+
 // 挖方分类 without side is the older table a side's cut classes fall back to.
 inline constexpr std::string_view kLegacyCutClassTable = kCutClassTable;
 inline constexpr std::string_view kRadiusColumn = "沟底半径";
-// The chain-break table: the road list and each road's stations; read, never written.
-inline constexpr std::string_view kChainBreakTable = "断链表";
+// The columns before the data: the row number, and the road (in all but 松方压实系数).
+inline constexpr std::string_view kSerialColumn = "序号";
+inline constexpr std::string_view kRoadColumn = "道路名";
+// The road every scheme has; the road list shows it first.
+inline constexpr std::string_view kMainLine = "主线";
 
 }  // namespace hdmjm

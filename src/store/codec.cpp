@@ -4,8 +4,8 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
 
 namespace hdmjm {
 namespace {
@@ -76,6 +76,11 @@ std::size_t OneCharacter(std::string_view utf8) {
   return std::max<std::size_t>(1, Utf8SequenceLength(utf8));
 }
 
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+File OpenFile(const std::filesystem::path& path, const char* mode) {
+  return File(std::fopen(path.c_str(), mode), std::fclose);
+}
+
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -108,11 +113,16 @@ std::string Utf8ToGbk(std::string_view utf8) {
   return Convert("GBK", "UTF-8", utf8, "?", OneCharacter);
 }
 
-std::optional<TextFile> ReadTextFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
+std::optional<TextFile> ReadTextFile(const std::filesystem::path& path, bool* missing) {
+  // The C library's files: a folder or a failing read is an error to look at, not an exception.
+  const File in = OpenFile(path, "rb");
+  if (missing) *missing = !in && errno == ENOENT;
   if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+    bytes.append(buffer, got);
+  if (std::ferror(in.get())) return std::nullopt;
   TextFile file;
   if (IsValidUtf8(bytes)) {
     if (bytes.starts_with(kUtf8Bom)) bytes.erase(0, kUtf8Bom.size());
@@ -128,11 +138,10 @@ std::optional<TextFile> ReadTextFile(const std::filesystem::path& path) {
 bool WriteTextFile(const std::filesystem::path& path, std::string_view utf8,
                    TextEncoding encoding) {
   const std::string bytes = encoding == TextEncoding::Gbk ? Utf8ToGbk(utf8) : std::string(utf8);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  File out = OpenFile(path, "wb");
   if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
+  return std::fclose(out.release()) == 0 && written;
 }
 
 std::string FirstToken(std::string_view text) {

@@ -20,8 +20,9 @@ bool IsValidUtf8(std::string_view bytes);
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
 
-// Nothing when the file cannot be opened.
-std::optional<TextFile> ReadTextFile(const std::filesystem::path& path);
+// Nothing when the file cannot be read: a missing file (then `missing` is set, when given), a
+// folder, a read that fails. Never throws.
+std::optional<TextFile> ReadTextFile(const std::filesystem::path& path, bool* missing = nullptr);
 // Replaces the file; false when it cannot be written.
 bool WriteTextFile(const std::filesystem::path& path, std::string_view utf8,
                    TextEncoding encoding = TextEncoding::Utf8);

@@ -13,9 +13,10 @@ namespace hdmjm {
 std::string FormatFixed(double value, int decimals) {
   // Room for the largest double in fixed notation (309 digits) and the decimals.
   char buffer[std::numeric_limits<double>::max_exponent10 + 64];
-  const auto [end, error] =
+  auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return std::to_string(value);
+  // More decimals than the room holds: the shortest text that reads back as the value.
+  if (error != std::errc()) end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string(buffer, end);
 }
 
@@ -59,17 +60,33 @@ FieldValue ParseField(const DataColumn& column, std::string_view text) {
     case FieldKind::Code:
       if (column.codes) return column.codes->Code(text);
       [[fallthrough]];
-    case FieldKind::Count: {
+    case FieldKind::Count:
       // A count or a code without labels truncates like the C conversion to int, kept in range.
-      const double number = DecimalValue(text);
-      if (!(number > std::numeric_limits<int>::min())) return 0;
-      if (number >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-      return static_cast<int>(number);
-    }
+      return IntOf(DecimalValue(text));
     case FieldKind::Text:
       return std::string(text);
   }
   return 0;
+}
+
+double RealOf(const FieldValue& value) {
+  if (const auto* real = std::get_if<double>(&value)) return *real;
+  if (const auto* code = std::get_if<int>(&value)) return *code;
+  return DecimalValue(std::get<std::string>(value));
+}
+
+int IntOf(const FieldValue& value) {
+  if (const auto* code = std::get_if<int>(&value)) return *code;
+  const double number = RealOf(value);
+  if (!(number > std::numeric_limits<int>::min())) return 0;
+  if (number >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  return static_cast<int>(number);
+}
+
+std::string TextOf(const FieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* code = std::get_if<int>(&value)) return std::to_string(*code);
+  return FormatFixed(std::get<double>(value), 6);
 }
 
 }  // namespace hdmjm

@@ -29,4 +29,10 @@ std::string FormatField(const DataColumn& column, const FieldValue& value);
 // their label (any other text gives the last code), text kept whole.
 FieldValue ParseField(const DataColumn& column, std::string_view text);
 
+// A field as another kind of field holds it: a real truncates toward zero into an int, kept in
+// the int's range; a text reads as a decimal; a number becomes text as "%d" or "%f" writes it.
+double RealOf(const FieldValue& value);
+int IntOf(const FieldValue& value);
+std::string TextOf(const FieldValue& value);
+
 }  // namespace hdmjm

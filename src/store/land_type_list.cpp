@@ -1,18 +1,42 @@
 #include "land_type_list.h"
 
 #include <algorithm>
-#include <sstream>
+#include <charconv>
 
 namespace hdmjm {
+namespace {
+
+std::string CannotRead(const std::filesystem::path& path) {
+  return "无法读取用地类型文件" + path.string() + "!";
+}
+std::string CannotWrite(const std::filesystem::path& path) {
+  return "无法写入用地类型文件" + path.string() + "!";
+}
+
+}  // namespace
 
 std::vector<std::string> ParseLandTypeList(std::string_view text) {
-  std::istringstream in{std::string(text)};
+  const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  // The next blank-separated word of what is left of the text.
+  const auto next = [&] {
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    std::size_t end = 0;
+    while (end < text.size() && !blank(text[end])) ++end;
+    const std::string_view word = text.substr(0, end);
+    text.remove_prefix(end);
+    return word;
+  };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  if (text.starts_with('+')) text.remove_prefix(1);
   long long count = 0;
-  if (!(in >> count) || count <= 0) return {};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (error != std::errc() || count <= 0) return {};
+  text.remove_prefix(end - text.data());
   std::vector<std::string> items;
-  std::string word;
   // The announced count only bounds the loop; the words present decide what is kept.
-  while (static_cast<long long>(items.size()) < count && in >> word) items.push_back(word);
+  for (std::string_view word = next();
+       !word.empty() && static_cast<long long>(items.size()) < count; word = next())
+    items.emplace_back(word);
   return items;
 }
 
@@ -38,13 +62,18 @@ std::filesystem::path LandTypeList::FilePath() {
 const std::vector<std::string>& LandTypeList::Load() {
   const auto path = FilePath();
   if (path.empty()) return items_;
-  if (const auto file = ReadTextFile(path)) {
+  bool missing = false;
+  if (const auto file = ReadTextFile(path, &missing)) {
     items_ = ParseLandTypeList(file->text);
     encoding_ = file->encoding;
   } else {
     items_.clear();
     encoding_ = TextEncoding::Utf8;
-    WriteTextFile(path, FormatLandTypeList({std::string(kDefaultLandType)}));
+    // A file that is there but cannot be read (a folder, no permission) is left as it is.
+    if (!missing)
+      messages_->Show(CannotRead(path));
+    else if (!WriteTextFile(path, FormatLandTypeList({std::string(kDefaultLandType)})))
+      messages_->Show(CannotWrite(path));
   }
   if (items_.empty()) items_.emplace_back(kDefaultLandType);
   return items_;
@@ -55,8 +84,9 @@ void LandTypeList::Add(const std::string& item) {
   if (item.find_first_not_of(" \t") == std::string::npos) return;
   if (std::find(items_.begin(), items_.end(), item) != items_.end()) return;
   items_.push_back(item);
-  if (const auto path = FilePath(); !path.empty())
-    WriteTextFile(path, FormatLandTypeList(items_), encoding_);
+  const auto path = FilePath();
+  if (!path.empty() && !WriteTextFile(path, FormatLandTypeList(items_), encoding_))
+    messages_->Show(CannotWrite(path));
 }
 
 }  // namespace hdmjm

@@ -26,7 +26,8 @@ class LandTypeList {
   void SetContext(std::filesystem::path installRoot, ProjectPaths* paths, UserMessages* messages);
 
   // The list for one editing, never empty: the file's items, or the default item when it has
-  // none. A file that cannot be read is created holding the default item.
+  // none. A missing file is created holding the default item; a file that is there but cannot
+  // be read, or one that cannot be written, is said to the designer.
   const std::vector<std::string>& Load();
   // Appends an item that the last loaded list lacks and writes the whole list back to the file.
   void Add(const std::string& item);

@@ -8,7 +8,6 @@
 namespace hdmjm::messages {
 
 inline constexpr std::string_view kConnectFailed = "连接数据库失败!";
-inline constexpr std::string_view kNotOpen = "数据库没有打开或已经关闭!";
 inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据前请先指定方案名称和道路名!";
 
 // The scheme opened, but its file cannot be written: said before the designer edits anything.

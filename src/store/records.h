@@ -3,11 +3,10 @@
 
 #include <array>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include "ado.h"
-#include "services.h"
 
 namespace hdmjm {
 
@@ -229,7 +228,7 @@ struct AssocMedianDitchRow {  // 关联断面线间沟
   bool operator==(const AssocMedianDitchRow&) const = default;
 };
 
-struct ChainBreakRow {  // one row of 断链表
+struct ChainBreakRow {      // one row of 断链表
   double leftStation = 0;   // 等号左里程数
   double rightStation = 0;  // 等号右里程数
   std::string leftPrefix;   // 等号左里程冠号
@@ -245,46 +244,45 @@ struct RoadEntry {
   double endStation = 0;
 };
 
-class StoreBase {
- public:
-  virtual ~StoreBase() = default;
+struct RoadExtent {
+  double start = 0;
+  double end = 0;
 };
+// The first chain break's 等号左里程数 and the last one's 等号右里程数; nothing without rows.
+std::optional<RoadExtent> RoadExtentOf(const std::vector<ChainBreakRow>& breaks);
 
 class TableDesc;
 
-// Every parameter table of one road, with its chain-break rows and the scheme's road list.
-class RoadSectionStore : public StoreBase {
+// Every parameter table of one road with its chain-break rows, the file and road it belongs to,
+// and what the scheme unit knows about how it was read: plain data.
+class RoadSectionStore {
  public:
-  explicit RoadSectionStore(const Services& services = DefaultServices());
-  ~RoadSectionStore() override;
-
   std::vector<ChainBreakRow> chainBreaks;
   CompactionFactors compaction;
-  PerSide<std::vector<WidthLimitRow>> widthLimits;       // 横断面限制宽度
-  PerSide<std::vector<LandWideningRow>> landWidenings;   // 用地加宽
-  PerSide<std::vector<OverfillWidthRow>> overfillWidths; // 超填宽度表
-  PerSide<std::vector<ArcSlopeRow>> arcSlopes;           // 弧形边坡表
-  PerSide<std::vector<TopsoilRow>> topsoil;              // 清表土厚度
-  PerSide<std::vector<GroundInterpRow>> groundInterps;   // 地面线内插宽
-  PerSide<SlopeTable> embankmentSlopes;                  // 路堤边坡
-  PerSide<SlopeTable> cutSlopes;                         // 路堑边坡
-  PerSide<std::vector<SideDitchRow>> sideDitches;        // 侧沟
+  PerSide<std::vector<WidthLimitRow>> widthLimits;             // 横断面限制宽度
+  PerSide<std::vector<LandWideningRow>> landWidenings;         // 用地加宽
+  PerSide<std::vector<OverfillWidthRow>> overfillWidths;       // 超填宽度表
+  PerSide<std::vector<ArcSlopeRow>> arcSlopes;                 // 弧形边坡表
+  PerSide<std::vector<TopsoilRow>> topsoil;                    // 清表土厚度
+  PerSide<std::vector<GroundInterpRow>> groundInterps;         // 地面线内插宽
+  PerSide<SlopeTable> embankmentSlopes;                        // 路堤边坡
+  PerSide<SlopeTable> cutSlopes;                               // 路堑边坡
+  PerSide<std::vector<SideDitchRow>> sideDitches;              // 侧沟
   PerSide<std::vector<EmbankmentDitchRow>> embankmentDitches;  // 排水沟
   PerSide<std::vector<InterceptDitchRow>> interceptDitches;    // 天沟
-  std::vector<FillClassRow> fillClasses;                 // 填方分类
-  PerSide<std::vector<CutClassRow>> cutClasses;          // 挖方分类
-  std::vector<AssocShoulderRow> assocShoulders;          // 关联断面路肩拉直
-  std::vector<AssocCutFlattenRow> assocCutFlattens;      // 关联断面路堑边坡推平
-  std::vector<AssocMedianDitchRow> assocMedianDitches;   // 关联断面线间沟
-  std::vector<LandAreaSegmentRow> landAreaSegments;      // 用地面积汇总分段表
-  std::vector<LandTypeRow> landTypes;                    // 用地类型表
-  PerSide<std::vector<PavementRow>> pavements;           // 路面厚度
-  PerSide<std::vector<DitchGradeRow>> ditchGrades;       // 沟底坡
-  std::vector<RoadEntry> roadList;                       // at most kMaxRoads
-  PerSide<std::vector<RetainingWallRow>> retainingWalls; // 挡墙
-  PerSide<std::vector<StationRangeRow>> autoFillRanges;     // 低填路堤自动填平
-  PerSide<std::vector<StationRangeRow>> autoFlattenRanges;  // 低挖路堑自动推平
-  PerSide<std::vector<StationRangeRow>> autoShoulderRanges; // 低填路堤自动加宽土路肩
+  std::vector<FillClassRow> fillClasses;                       // 填方分类
+  PerSide<std::vector<CutClassRow>> cutClasses;                // 挖方分类
+  std::vector<AssocShoulderRow> assocShoulders;                // 关联断面路肩拉直
+  std::vector<AssocCutFlattenRow> assocCutFlattens;            // 关联断面路堑边坡推平
+  std::vector<AssocMedianDitchRow> assocMedianDitches;         // 关联断面线间沟
+  std::vector<LandAreaSegmentRow> landAreaSegments;            // 用地面积汇总分段表
+  std::vector<LandTypeRow> landTypes;                          // 用地类型表
+  PerSide<std::vector<PavementRow>> pavements;                 // 路面厚度
+  PerSide<std::vector<DitchGradeRow>> ditchGrades;             // 沟底坡
+  PerSide<std::vector<RetainingWallRow>> retainingWalls;       // 挡墙
+  PerSide<std::vector<StationRangeRow>> autoFillRanges;        // 低填路堤自动填平
+  PerSide<std::vector<StationRangeRow>> autoFlattenRanges;     // 低挖路堑自动推平
+  PerSide<std::vector<StationRangeRow>> autoShoulderRanges;    // 低填路堤自动加宽土路肩
 
   std::string databasePath;
   std::string roadName;
@@ -302,40 +300,14 @@ class RoadSectionStore : public StoreBase {
     std::map<std::pair<const TableDesc*, Side>, std::string> tables;
   };
   StoredRows stored;
-
-  // Loading and saving one road alone, through the scheme unit.
-  // Reads every table of the road, defaults where a table is missing or has no rows, and notes
-  // in loadProblems what kept the road from loading whole. Returns true.
-  bool LoadRoad(const std::string& path, const std::string& road);
-  // Writes every table of the road in one transaction. False when nothing was saved (also when
-  // the road did not load whole): the database then holds the road's previous rows unchanged.
-  bool SaveRoad(const std::string& path, const std::string& road);
-
-  // The road's rows of the chain-break table (the road list is the scheme unit's).
-  bool ReadChainBreaks(const std::string& path, const std::string& road, double& start,
-                       double& end);
-
-  const Services& GetServices() const { return services_; }
-
-  // The connection and the cursor the store's own operations use.
-  AdoConnection& Connection() { return connection_; }
-  AdoRecordset& Recordset() { return recordset_; }
-
- private:
-  // Connects to `path` and opens `statement`; true when it yields at least one row.
-  bool OpenStatement(const std::string& path, const std::string& statement);
-
-  Services services_;
-  AdoConnection connection_;
-  AdoRecordset recordset_;
 };
 
-// 主线 first, then the other roads by start station (an unstable pass, as the program sorts).
-void SortRoadList(std::vector<RoadEntry>& roadList);
+// The roads of a scheme, each record owned once.
+using RoadRecordList = std::vector<std::unique_ptr<RoadSectionStore>>;
 
-// The connection string the program forms for a database file.
-std::string ConnectionString(const std::string& path);
-// A text as an SQL string literal: enclosed in apostrophes, inner apostrophes doubled.
-std::string SqlQuote(const std::string& text);
+inline std::optional<RoadExtent> RoadExtentOf(const std::vector<ChainBreakRow>& breaks) {
+  if (breaks.empty()) return std::nullopt;
+  return RoadExtent{breaks.front().leftStation, breaks.back().rightStation};
+}
 
 }  // namespace hdmjm

@@ -1,5 +1,6 @@
 // The scheme as one unit: opening reads the road list and every road of a scheme database,
-// saving writes every road back. The settings page and hdmjm-tool both go through here.
+// saving writes every road back. The settings page, hdmjm-tool and LoadRoad / SaveRoad all go
+// through here.
 //
 // A road loads whole when every table was read completely: each read succeeded, the columns
 // were those of the catalogue (by name, allowing the upgrades the store knows), no rows were past
@@ -8,23 +9,16 @@
 // road only the tables whose rows differ from what the file held are written.
 #pragma once
 
-#include <map>
-#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "ado.h"
+#include "failure.h"
 #include "records.h"
+#include "scheme_tables.h"
 
 namespace hdmjm {
-
-using RoadRecords = std::vector<std::unique_ptr<RoadSectionStore>>;
-
-// Why the database could not be read or written, as the designer is told it.
-enum class FailureCause { None, Locked, ReadOnly, DiskFull, Damaged, NotScheme, Other };
-FailureCause CauseOf(const AdoError& error);
-// The plain words for a cause, with the engine's text as the detail.
-std::string CauseMessage(FailureCause cause, const std::string& detail);
 
 struct SaveReport {
   struct Unsaved {
@@ -39,7 +33,7 @@ struct SaveReport {
 
 class SchemeStore {
  public:
-  explicit SchemeStore(const Services& services);
+  explicit SchemeStore(const Services& services = DefaultServices());
   ~SchemeStore();
   SchemeStore(const SchemeStore&) = delete;
   SchemeStore& operator=(const SchemeStore&) = delete;
@@ -49,39 +43,52 @@ class SchemeStore {
   // cannot be opened or read, is not a scheme database or lists no road (the designer is told
   // why, but for an empty road list, which each front end words its own way).
   bool Open(const std::string& path);
+  // The same for the one road `road`, whether 断链表 lists it or not.
+  bool OpenRoad(const std::string& path, const std::string& road);
   // Whether the last Open reached the database (it may still have found no road).
   bool Connected() const { return connected_; }
   // Whether the database of the last Open could be opened for reading only.
   bool ReadOnly() const;
   const std::vector<RoadEntry>& Roads() const { return roads_; }
   // The records of the last Open, in road-list order; the caller takes them.
-  RoadRecords TakeRecords() { return std::move(records_); }
+  RoadRecordList TakeRecords() { return std::move(records_); }
 
   // Saves every record that loaded whole, each road in one transaction, into the records'
   // database (the path of the first); the designer is told what was not saved and why.
   // Progress advances per road.
-  SaveReport Save(const RoadRecords& records);
+  SaveReport Save(const RoadRecordList& records);
   // The same without telling the designer, and the telling: one box per cause, the summary.
-  SaveReport SaveQuietly(const RoadRecords& records);
+  SaveReport SaveQuietly(const RoadRecordList& records);
+  SaveReport SaveQuietly(std::span<RoadSectionStore* const> records);
   void ShowSaveReport(const std::string& path, const SaveReport& report);
 
-  // The same steps for one record alone (its own path and road name).
-  void LoadOne(RoadSectionStore& record);
-  bool SaveOne(RoadSectionStore& record);
+  // Makes a new scheme database at `path`: 断链表 holding each record's chain breaks under its
+  // road name, then every record saved into it. False, the designer told why, when the file
+  // exists already or anything could not be written.
+  bool Create(const std::string& path, const RoadRecordList& records);
 
  private:
-  bool Connect(const std::string& path);
-  void EndRead();
-  bool OpenRoads(const std::string& path);
+  bool OpenRoads(const std::string& path, const std::string* onlyRoad);
+  bool ReadRoadList(const ColumnCatalogue& catalogue, const std::string* onlyRoad);
   void ShowOpenFailure();
   void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
 
   Services services_;
   AdoConnection connection_;
   std::vector<RoadEntry> roads_;
-  RoadRecords records_;
+  RoadRecordList records_;
   std::size_t leftOut_ = 0;  // roads of 断链表 beyond the road list's room
   bool connected_ = false;
 };
+
+// One road through the scheme unit, by its path and name (which the record takes). LoadRoad
+// reads every table of the road, defaults where a table is missing, has no rows or nothing could
+// be read, and notes in loadProblems what kept the road from loading whole; it returns true.
+// SaveRoad writes the road in one transaction and says nothing: false when nothing was saved
+// (also when the road did not load whole), the database then holding the road's rows unchanged.
+bool LoadRoad(RoadSectionStore& record, const std::string& path, const std::string& road,
+              const Services& services = DefaultServices());
+bool SaveRoad(RoadSectionStore& record, const std::string& path, const std::string& road,
+              const Services& services = DefaultServices());
 
 }  // namespace hdmjm

@@ -8,6 +8,7 @@
 #include "grid/gridctrl.h"
 #include "pages/multi_grid_pages.h"
 #include "pages/table_page.h"
+#include "store/scheme.h"
 
 namespace hdmjm::test {
 namespace {
@@ -22,7 +23,7 @@ class DitchPagesInASheet : public ::testing::Test {
  protected:
   DitchPagesInASheet() {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "连接线";
     records.back()->sideDitches[kLeft] = {{100, 0.1, 0.6, 0.4, 1, 1, 0},
                                           {200, 0.1, 0.8, 0.5, 1.5, 1, 0.4}};
@@ -92,7 +93,7 @@ TEST_F(DitchPagesInASheet, EditsReachTheRecordOnLeavingAndOkAndTheSavedDatabase)
   const std::string database = scratch.File("方案.mdb");
   RunSql(database, {"CREATE TABLE 断链表 (序号 INTEGER PRIMARY KEY, 道路名 TEXT)"});
   Record().databasePath = database;
-  ASSERT_TRUE(Record().SaveRoad(database, "连接线"));
+  ASSERT_TRUE(SaveRoad(Record(), database, "连接线", recorders.services()));
   EXPECT_EQ(QuerySql(database, "SELECT 分段终里程, 水沟底宽, 沟底半径 FROM 左侧沟 ORDER BY 序号"),
             (Table{{"150.0", "0.8", "0.4"}, {"200.0", "0.8", "0.0"}}));
   EXPECT_EQ(QuerySql(database, "SELECT 坡脚墙, 起始水沟深, 起始水沟底宽 FROM 左排水沟"),
@@ -101,8 +102,8 @@ TEST_F(DitchPagesInASheet, EditsReachTheRecordOnLeavingAndOkAndTheSavedDatabase)
             (Table{{"0.0", "300.0"}}));
 
   RoadRecordList reloaded;
-  reloaded.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
-  ASSERT_TRUE(reloaded.back()->LoadRoad(database, "连接线"));
+  reloaded.push_back(std::make_unique<RoadSectionStore>());
+  ASSERT_TRUE(LoadRoad(*reloaded.back(), database, "连接线", recorders.services()));
   session.ReplaceRoads(std::move(reloaded));
   HDMContainer again{context};
   again.show();

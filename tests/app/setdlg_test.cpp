@@ -246,7 +246,7 @@ TEST_F(SetDlgTest, SettingSegmentEndsMovesOnlyTheLastRowsOfTheListedTables) {
 TEST_F(SetDlgTest, SettingSegmentEndsWithoutChainBreakRowsChangesNothingAndSaysSo) {
   Open(kThreeRoads);
   Road(0).pavements[kLeft] = {{3000}};
-  RunSql(database, {"DELETE FROM 断链表 WHERE 道路名='主线'"});
+  Road(0).chainBreaks.clear();
   Click("segmentEndsButton");
   EXPECT_NE(LastMessage().find("未作修改"), std::string::npos) << LastMessage();
   std::filesystem::remove(database);  // and a database that cannot be opened

@@ -71,7 +71,7 @@ class SheetLayout : public ::testing::Test {
  protected:
   SheetLayout() {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "匝道A";  // a separated line: the associated-section grids show
     SlopeTable& table = records.back()->cutSlopes[kLeft];
     table.count = 1;

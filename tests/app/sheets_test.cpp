@@ -14,7 +14,7 @@ class SheetTest : public ::testing::Test {
  protected:
   SheetTest() {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     session.ReplaceRoads(std::move(records));
   }
   RoadSectionStore& Record() { return *session.Record(0); }

@@ -6,6 +6,7 @@
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
 #include "slopes/slope_page.h"
+#include "store/scheme.h"
 
 namespace hdmjm::test {
 namespace {
@@ -17,7 +18,7 @@ class SlopePagesInASheet : public ::testing::Test {
  protected:
   SlopePagesInASheet() {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "主线";
     SlopeTable& table = records.back()->embankmentSlopes[kLeft];
     table.count = 2;
@@ -85,7 +86,7 @@ TEST_F(SlopePagesInASheet, EditsReachTheRecordOnLeavingAndOkAndTheSavedDatabase)
   const std::string database = scratch.File("方案.mdb");
   RunSql(database, {"CREATE TABLE 断链表 (序号 INTEGER PRIMARY KEY, 道路名 TEXT)"});
   session.Record(0)->databasePath = database;
-  ASSERT_TRUE(session.Record(0)->SaveRoad(database, "主线"));
+  ASSERT_TRUE(SaveRoad(*session.Record(0), database, "主线", recorders.services()));
   // The save sets the last level's height limit to 100.
   EXPECT_EQ(QuerySql(database,
                      "SELECT 分段终里程, 边坡总级数, [1级最大高度], [1级平台宽度] "

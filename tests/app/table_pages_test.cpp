@@ -7,6 +7,7 @@
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
 #include "pages/table_page.h"
+#include "store/scheme.h"
 
 namespace hdmjm::test {
 namespace {
@@ -19,7 +20,7 @@ class TablePagesInASheet : public ::testing::Test {
  protected:
   TablePagesInASheet() {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "主线";
     records.back()->widthLimits[kLeft] = {{100, 10}, {200, 20}};
     session.ReplaceRoads(std::move(records));
@@ -87,7 +88,7 @@ TEST_F(TablePagesInASheet, OkStoresEveryPageAndTheSavedDatabaseHoldsTheEdits) {
   const std::string database = scratch.File("方案.mdb");
   RunSql(database, {"CREATE TABLE 断链表 (序号 INTEGER PRIMARY KEY, 道路名 TEXT)"});
   Record().databasePath = database;
-  ASSERT_TRUE(Record().SaveRoad(database, "主线"));
+  ASSERT_TRUE(SaveRoad(Record(), database, "主线", recorders.services()));
   EXPECT_EQ(QuerySql(database, "SELECT 分段终里程, 路基限宽 FROM 左横断面限制宽度 ORDER BY 序号"),
             (std::vector<std::vector<std::string>>{{"200.0", "20.0"}, {"250.5", "20.0"}}));
   EXPECT_EQ(QuerySql(database, "SELECT 起始里程, 起始支距, 终点里程 FROM 左挡墙"),

@@ -14,7 +14,7 @@ class CoefficientForm : public PageTest {
   CoefficientForm() {
     RoadRecordList records;
     for (const char* name : {"主线", "A线"}) {
-      records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+      records.push_back(std::make_unique<RoadSectionStore>());
       records.back()->roadName = name;
       FindTable(kCompactionTable)->SetDefault(*records.back(), kLeft, 0, 100);
     }

@@ -16,7 +16,7 @@ TEST_F(PageTest, TheLandUseColumnOffersTheProjectListAndLearnsANewTypeInItsFile)
   const auto file = base / "改移道路" / "data" / "ydlx.方案1";
   SchemeSession project{scratch.path()};
   RoadRecordList records;
-  records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+  records.push_back(std::make_unique<RoadSectionStore>());
   records.back()->landTypes = {{500, "水稻田"}, {900, "无名 荒地"}};
   project.ReplaceRoads(std::move(records));
   const PageContext projectContext{project, recorders.messages, files, recorders.trace};

@@ -17,7 +17,7 @@ class MultiGridPages : public PageTest {
   // Makes the scheme's only road `name`, with the record `Record()` returns.
   void NameRoad(const std::string& name) {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = name;
     session.ReplaceRoads(std::move(records));
   }

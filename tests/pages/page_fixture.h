@@ -85,7 +85,7 @@ class PageTest : public ::testing::Test {
   // Gives `to` one road, 主线, with an empty record.
   void AddMainLine(SchemeSession& to) {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "主线";
     to.ReplaceRoads(std::move(records));
   }

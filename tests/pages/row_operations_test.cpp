@@ -133,7 +133,7 @@ TEST_F(RowOperations, LongTextsLongRoadNamesAndHugeValuesShowAndStoreWhole) {
   const std::string remark(200, 'x');
   session.ReplaceRoads([&] {
     RoadRecordList records;
-    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = std::string(300, 'R') + "线";
     records.back()->landAreaSegments = {{1e300, remark + "备注"}};
     return records;

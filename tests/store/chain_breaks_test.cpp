@@ -19,8 +19,9 @@ constexpr const char* kTable =
 
 std::string Row(const std::string& road, const std::string& prefix, double left, double right) {
   return "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
-         "values ('" + road + "', '" + prefix + "', " + std::to_string(left) + ", '" + prefix +
-         "E', " + std::to_string(right) + ")";
+         "values ('" +
+         road + "', '" + prefix + "', " + std::to_string(left) + ", '" + prefix + "E', " +
+         std::to_string(right) + ")";
 }
 
 std::vector<std::string> Names(const SchemeStore& scheme) {
@@ -34,13 +35,14 @@ class ChainBreakTest : public ::testing::Test {
   ScratchDir dir_;
   std::string db_ = dir_.File("scheme.mdb");
   Recorders recorders_;
-  RoadSectionStore store_{recorders_.services()};
+  RoadSectionStore store_;
   SchemeStore scheme_{recorders_.services()};
 };
 
 TEST_F(ChainBreakTest, MainLineComesFirstAndTheOthersByStartStation) {
-  RunSql(db_, {kTable, Row("A", "AK", 5000, 6000), Row("主线", "K", 0, 800),
-               Row("B", "BK", 1200, 1500), Row("A", "AK", 6100, 7000), Row("主线", "K", 900, 3000)});
+  RunSql(db_,
+         {kTable, Row("A", "AK", 5000, 6000), Row("主线", "K", 0, 800), Row("B", "BK", 1200, 1500),
+          Row("A", "AK", 6100, 7000), Row("主线", "K", 900, 3000)});
   ASSERT_TRUE(scheme_.Open(db_));
   EXPECT_THAT(Names(scheme_), ::testing::ElementsAre("主线", "B", "A"));
   const RoadEntry& a = scheme_.Roads()[2];
@@ -58,18 +60,18 @@ TEST_F(ChainBreakTest, WithoutAMainLineTheFirstRoadFoundKeepsItsPlace) {
 }
 
 TEST_F(ChainBreakTest, StationsComeFromTheFirstAndTheLastRowOfTheRoad) {
-  RunSql(db_, {kTable, Row("主线", "K", 10, 800), Row("匝道", "Z", 0, 5), Row("主线", "K", 820, 2990)});
-  double start = -1, end = -1;
-  ASSERT_TRUE(store_.ReadChainBreaks(db_, "主线", start, end));
-  EXPECT_EQ(start, 10);
-  EXPECT_EQ(end, 2990);
+  RunSql(db_,
+         {kTable, Row("主线", "K", 10, 800), Row("匝道", "Z", 0, 5), Row("主线", "K", 820, 2990)});
+  ASSERT_TRUE(LoadRoad(store_, db_, "主线", recorders_.services()));
+  const std::optional<RoadExtent> extent = RoadExtentOf(store_.chainBreaks);
+  ASSERT_TRUE(extent);
+  EXPECT_EQ(extent->start, 10);
+  EXPECT_EQ(extent->end, 2990);
   ASSERT_EQ(store_.chainBreaks.size(), 2u);
   EXPECT_EQ(store_.chainBreaks[1].rightPrefix, "KE");
 
-  start = end = -1;
-  EXPECT_FALSE(store_.ReadChainBreaks(db_, "无此路", start, end));
-  EXPECT_EQ(start, -1);
-  EXPECT_EQ(end, -1);
+  ASSERT_TRUE(LoadRoad(store_, db_, "无此路", recorders_.services()));
+  EXPECT_FALSE(RoadExtentOf(store_.chainBreaks));
 }
 
 TEST_F(ChainBreakTest, AnEmptyOrMissingTableGivesAnEmptyList) {
@@ -93,9 +95,8 @@ TEST_F(ChainBreakTest, TheListHoldsFiftyRoadsAndSaysSoWhenThereAreMore) {
 
 TEST_F(ChainBreakTest, ARoadNameWithAnApostropheFindsItsRows) {
   RunSql(db_, {kTable, Row("D''Arc", "D", 40, 90)});
-  double start = 0, end = 0;
-  EXPECT_TRUE(store_.ReadChainBreaks(db_, "D'Arc", start, end));
-  EXPECT_EQ(end, 90);
+  EXPECT_TRUE(LoadRoad(store_, db_, "D'Arc", recorders_.services()));
+  EXPECT_EQ(RoadExtentOf(store_.chainBreaks)->end, 90);
 }
 
 }  // namespace

@@ -52,7 +52,11 @@ TEST_F(CodecTest, Utf8FileIsReadAsItIsWithoutItsByteOrderMark) {
   EXPECT_EQ(file->text, "2\n水田\n旱地\n");
   ASSERT_TRUE(WriteTextFile(path, file->text));
   EXPECT_EQ(Bytes(path), "2\n水田\n旱地\n");
-  EXPECT_FALSE(ReadTextFile(dir_.path() / "missing"));
+  bool missing = false;
+  EXPECT_FALSE(ReadTextFile(dir_.path() / "missing", &missing));
+  EXPECT_TRUE(missing);
+  EXPECT_FALSE(ReadTextFile(dir_.path(), &missing));  // a folder: no exception, no text
+  EXPECT_FALSE(missing);
   EXPECT_FALSE(WriteTextFile(dir_.path() / "no-folder" / "file", "x"));
 }
 

@@ -85,6 +85,27 @@ TEST_F(LandTypeFile, AGbkFileStaysGbk) {
   EXPECT_EQ(bytes, Utf8ToGbk("2\n水田\n旱地\n"));
 }
 
+TEST_F(LandTypeFile, AFileThatCannotBeReadOrWrittenIsSaidAndTheListStillWorks) {
+  const auto file = MakeProject();
+  const auto data = file.parent_path();
+  std::filesystem::create_directory(file);  // a folder where the file should be
+  EXPECT_EQ(list.Load(), Items{"水稻田"});
+  list.Add("旱地");
+  EXPECT_EQ(list.Items(), (Items{"水稻田", "旱地"}));
+  ASSERT_EQ(messages.texts.size(), 2u);
+  EXPECT_EQ(messages.texts[0].find("无法读取"), 0u);
+  EXPECT_EQ(messages.texts[1].find("无法写入"), 0u);
+  for (const std::string& text : messages.texts)
+    EXPECT_NE(text.find(file.string()), std::string::npos) << text;
+  // A path that runs through a file: unreadable, and not made either.
+  messages.texts.clear();
+  std::filesystem::remove_all(data);
+  WriteTextFile(data, "");
+  EXPECT_EQ(list.Load(), Items{"水稻田"});
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_EQ(messages.texts[0].find("无法读取"), 0u);
+}
+
 TEST_F(LandTypeFile, AnUnresolvedProjectTouchesNoFileAndTellsTheDesigner) {
   list.SetContext(scratch.path(), &paths, &messages);  // no workdir file
   EXPECT_EQ(list.Load(), Items{"水稻田"});

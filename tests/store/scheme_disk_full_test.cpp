@@ -218,7 +218,7 @@ struct EditedScheme {
   Recorders recorders;
   ProgressCall progress;
   SchemeStore scheme{Services{&recorders.messages, &recorders.trace, &progress}};
-  RoadRecords records;
+  RoadRecordList records;
 };
 
 // Every row of the road in every table that has roads, without 序号.
@@ -324,7 +324,7 @@ TEST(SchemeDiskFullTest, ADiskTooFullToAddTheMissingTablesSavesNoRoadAndChangesN
   Recorders recorders;
   SchemeStore scheme(recorders.services());
   ASSERT_TRUE(scheme.Open(path));
-  RoadRecords records = scheme.TakeRecords();
+  RoadRecordList records = scheme.TakeRecords();
   const Rows tables = QuerySql(path, "select name, sql from sqlite_master");
   disk.SetRoom(0);
   const SaveReport report = scheme.Save(records);

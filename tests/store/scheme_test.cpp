@@ -87,7 +87,7 @@ class SchemeTest : public ::testing::Test {
   ProgressHook progress_;
   Services services_{&recorders_.messages, &recorders_.trace, &progress_};
   std::unique_ptr<SchemeStore> scheme_;
-  RoadRecords records_;
+  RoadRecordList records_;
 };
 
 TEST_F(SchemeTest, ValuesComeBackExactlyNullsReadAsEmptyOrZeroAndASaveOnlyWritesWhatChanged) {

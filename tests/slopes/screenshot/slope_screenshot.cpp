@@ -8,6 +8,7 @@
 #include "pages/page_spec.h"
 #include "screen_shot.h"
 #include "slopes/slope_page.h"
+#include "store/scheme.h"
 
 using namespace hdmjm;
 
@@ -51,11 +52,11 @@ int main(int argc, char** argv) {
   NoFiles files;
   SchemeSession session(".");
   RoadRecordList records;
-  records.push_back(std::make_unique<RoadSectionStore>(Services{&messages, &trace, &progress}));
+  records.push_back(std::make_unique<RoadSectionStore>());
   RoadSectionStore& road = *records.back();
   road.databasePath = database;
   road.roadName = "主线";
-  if (!road.LoadRoad(database, road.roadName)) return 1;
+  if (!LoadRoad(road, database, road.roadName, Services{&messages, &trace, &progress})) return 1;
   session.ReplaceRoads(std::move(records));
 
   const PageContext context{session, messages, files, trace};

@@ -1,0 +1,36 @@
+// Reading a scheme: the road list from 断链表, then each table once for all roads, its rows
+// dispatched to their road in 序号 order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "failure.h"
+#include "scheme_tables.h"
+
+namespace hdmjm {
+
+// Reads 断链表, in table order, into the chainBreaks of the records of its roads (a NULL 道路名
+// is no road). A road without a record gets a new one while `records` holds fewer than `room`;
+// the names of the roads past that are added to `leftOut`, once each. False when the read
+// failed.
+bool ReadChainBreaks(AdoConnection& connection, const ColumnCatalogue& catalogue,
+                     RoadRecordList& records, std::size_t room, std::vector<std::string>& leftOut);
+
+// 主线 first, then the other roads by start station (an unstable pass, as the program sorts).
+void SortRoadList(std::vector<RoadEntry>& roadList);
+
+// What stopped a read before its end: a locked, damaged or foreign file.
+struct ReadStop {
+  FailureCause cause = FailureCause::None;
+  std::string detail;
+};
+
+// Reads every parameter table for the records (their roadName set, their chainBreaks read),
+// notes in each record what kept it from loading whole and what the file held, and gives every
+// table the file lacks its default content. Progress advances table by table.
+ReadStop ReadTables(AdoConnection& connection, const Services& services,
+                    const ColumnCatalogue& catalogue,
+                    const std::vector<RoadSectionStore*>& records);
+
+}  // namespace hdmjm

@@ -1,0 +1,80 @@
+#include "scheme_tables.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace hdmjm {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// 分段终里程 and 分段终里程数 name the same field: the catalogue itself spells it both ways.
+std::string_view OtherSpelling(std::string_view name) {
+  if (name == "分段终里程") return "分段终里程数";
+  if (name == "分段终里程数") return "分段终里程";
+  return {};
+}
+
+template <class T>
+void Append(std::string& image, const T& value) {
+  image.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+bool ReadColumnCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue) {
+  catalogue.clear();
+  AdoStatement statement(connection,
+                         "SELECT m.name, p.name FROM sqlite_master AS m "
+                         "JOIN pragma_table_xinfo(m.name) AS p WHERE m.type = 'table' "
+                         "AND p.hidden <> 1 ORDER BY m.name, p.cid");
+  if (!statement.Prepared()) return false;
+  AdoStatement::Step step;
+  while ((step = statement.Next()) == AdoStatement::Step::Row)
+    catalogue[VariantToText(statement.Value(0))].push_back(VariantToText(statement.Value(1)));
+  return step == AdoStatement::Step::Done;
+}
+
+int FindColumn(const std::vector<std::string>& columns, std::string_view name) {
+  for (std::string_view wanted : {name, OtherSpelling(name)}) {
+    if (wanted.empty()) break;
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (SameName(columns[i], wanted)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side,
+                       int rows) {
+  std::string image;
+  Append(image, rows);
+  for (int row = 0; row < rows; ++row) {
+    const int inUse = table.ColumnsInUse(record, side, row);
+    Append(image, inUse);
+    for (int c = 0; c < inUse; ++c) {
+      const FieldValue value = table.Get(record, side, row, c);
+      image += static_cast<char>(value.index());
+      if (const auto* real = std::get_if<double>(&value)) {
+        Append(image, *real);
+      } else if (const auto* code = std::get_if<int>(&value)) {
+        Append(image, *code);
+      } else {
+        const std::string& text = std::get<std::string>(value);
+        Append(image, text.size());
+        image += text;
+      }
+    }
+  }
+  return image;
+}
+
+std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side) {
+  return TableImage(table, record, side, table.RowCount(record, side));
+}
+
+}  // namespace hdmjm

@@ -1,0 +1,163 @@
+#include "scheme_writer.h"
+
+namespace hdmjm {
+namespace {
+
+// The last level in use always reaches to the top of the slope; on a cut, a negative height
+// there is the radius of the arc that rounds the top, and stays.
+void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
+  if (!table.IsSlope()) return;
+  const int rows = table.RowCount(record, side);
+  for (int row = 0; row < rows; ++row) {
+    const int inUse = table.ColumnsInUse(record, side, row);
+    if (inUse <= 2) continue;
+    const int height = inUse - 3;  // the last level's 最大高度, before 平台宽度 and 平台横坡
+    const bool arc = table.BaseName() == kCutSlopeTable &&
+                     std::get<double>(table.Get(record, side, row, height)) < 0;
+    if (!arc) table.Set(record, side, row, height, 100.0);
+  }
+}
+
+std::string IndexStatement(const std::string& table) {
+  return "CREATE INDEX IF NOT EXISTS " + QuoteName(table + "_道路名_序号") + " ON " +
+         QuoteName(table) + " (" + QuoteName(kRoadColumn) + ", " + QuoteName(kSerialColumn) + ")";
+}
+
+}  // namespace
+
+struct SchemeWriter::TableWrite {
+  TableStep step;
+  std::unique_ptr<AdoStatement> erase;
+  std::unique_ptr<AdoStatement> insert;
+  std::vector<int> columns;  // data columns written, in order
+  bool created = false;      // made by this save: whatever the records remember, it is empty
+};
+
+SchemeWriter::SchemeWriter(AdoConnection& connection, std::vector<TableStep> steps)
+    : connection_(connection), steps_(std::move(steps)) {}
+
+SchemeWriter::~SchemeWriter() = default;
+
+// BEGIN IMMEDIATE takes the write lock at once, so a lock held elsewhere fails here, before
+// anything is written.
+template <class Work>
+bool SchemeWriter::InTransaction(Work work) {
+  lastError_ = {};
+  if (connection_.Execute("BEGIN IMMEDIATE")) {
+    if (work() && connection_.Execute("COMMIT")) return true;
+    lastError_ = connection_.LastError();
+    // Some failures (a full disk) have already rolled the transaction back.
+    if (connection_.InTransaction()) connection_.Execute("ROLLBACK");
+    return false;
+  }
+  lastError_ = connection_.LastError();
+  return false;
+}
+
+bool SchemeWriter::Prepare() {
+  return InTransaction([&] { return PrepareTables(); });
+}
+
+bool SchemeWriter::PrepareTables() {
+  ColumnCatalogue catalogue;
+  if (!ReadColumnCatalogue(connection_, catalogue)) return false;
+  for (const TableStep& step : steps_)
+    if (!PrepareTable(step, catalogue)) return false;
+  return true;
+}
+
+bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogue) {
+  const TableDesc& table = *step.table;
+  const std::string name = table.Name(step.side);
+  const bool scheme = table.Scope() == TableScope::Scheme;
+  auto found = catalogue.find(name);
+  const bool created = found == catalogue.end();
+  if (created) {
+    if (!connection_.Execute(table.CreateStatement(step.side))) return false;
+    std::vector<std::string> names{std::string(kSerialColumn)};
+    if (!scheme) names.emplace_back(kRoadColumn);
+    for (const DataColumn& column : table.DataColumns(step.side)) names.push_back(column.name);
+    found = catalogue.emplace(name, std::move(names)).first;
+  }
+  auto& columns = found->second;
+  const auto& data = table.DataColumns(step.side);
+  const int last = static_cast<int>(data.size()) - 1;
+  if (table.HasRadiusUpgrade() && FindColumn(columns, data[last].name) < 0) {
+    if (!connection_.Execute("ALTER TABLE " + QuoteName(name) + " ADD " + QuoteName(kRadiusColumn) +
+                             " DOUBLE"))
+      return false;
+    columns.push_back(std::string(kRadiusColumn));
+  }
+  if (!scheme && FindColumn(columns, kRoadColumn) >= 0 && FindColumn(columns, kSerialColumn) >= 0 &&
+      !connection_.Execute(IndexStatement(name)))
+    return false;
+
+  TableWrite write{step, nullptr, nullptr, {}, created};
+  std::string names = QuoteName(scheme ? kSerialColumn : kRoadColumn);
+  std::string marks = "?";
+  for (int c = 0; c <= last; ++c) {
+    const int column = FindColumn(columns, data[c].name);
+    // An older 用地面积汇总分段表 has no 备注: the remark is not stored there.
+    if (c == last && table.LastColumnOptional() && column < 0) continue;
+    names += ", " + QuoteName(column >= 0 ? columns[column] : data[c].name);
+    marks += ", ?";
+    write.columns.push_back(c);
+  }
+  write.erase = std::make_unique<AdoStatement>(
+      connection_, "DELETE FROM " + QuoteName(name) +
+                       (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?"));
+  write.insert = std::make_unique<AdoStatement>(
+      connection_, "INSERT INTO " + QuoteName(name) + " (" + names + ") VALUES (" + marks + ")");
+  if (!write.erase->Prepared() || !write.insert->Prepared()) return false;
+  writes_.push_back(std::move(write));
+  return true;
+}
+
+bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
+  const bool known =
+      record.stored.path == record.databasePath && record.stored.road == record.roadName;
+  std::vector<std::pair<const TableWrite*, std::string>> written;
+  const bool saved = InTransaction([&] {
+    for (TableWrite& write : writes_) {
+      const TableStep& step = write.step;
+      SetLastLevelHeights(*step.table, step.side, record);
+      std::string image = TableImage(*step.table, record, step.side);
+      if (known && !write.created) {
+        const auto stored = record.stored.tables.find({step.table, step.side});
+        if (stored != record.stored.tables.end() && stored->second == image) continue;
+      }
+      if (!WriteTable(write, record)) return false;
+      written.emplace_back(&write, std::move(image));
+    }
+    return true;
+  });
+  if (!saved) return false;
+  if (!known) record.stored = {record.databasePath, record.roadName, {}};
+  for (auto& [write, image] : written)
+    record.stored.tables[{write->step.table, write->step.side}] = std::move(image);
+  return true;
+}
+
+bool SchemeWriter::WriteTable(TableWrite& write, const RoadSectionStore& record) {
+  const TableDesc& table = *write.step.table;
+  const Side side = write.step.side;
+  const bool scheme = table.Scope() == TableScope::Scheme;
+  if (!scheme) write.erase->Bind(1, record.roadName);
+  if (!write.erase->Run()) return false;
+  std::vector<AdoValue> values(write.columns.size() + 1);
+  const int rows = table.RowCount(record, side);
+  for (int row = 0; row < rows; ++row) {
+    values[0] = scheme ? AdoValue(std::int64_t{0}) : AdoValue(record.roadName);
+    const int inUse = table.ColumnsInUse(record, side, row);
+    for (size_t i = 0; i < write.columns.size(); ++i) {
+      const int c = write.columns[i];
+      values[i + 1] = c < inUse ? ToStored(table.Get(record, side, row, c)) : AdoValue(nullptr);
+    }
+    for (size_t i = 0; i < values.size(); ++i)
+      write.insert->Bind(static_cast<int>(i) + 1, values[i]);
+    if (!write.insert->Run()) return false;
+  }
+  return true;
+}
+
+}  // namespace hdmjm
