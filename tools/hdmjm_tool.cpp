@@ -27,14 +27,14 @@ constexpr int kExitOk = 0;
 constexpr int kExitNothingDone = 1;  // the database did not open, is no scheme, or has no roads
 constexpr int kExitUsage = 2;
 constexpr int kExitNotAllSaved = 3;  // resave: some roads not saved; dump: some not read whole
-constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kSynopsis[] = "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
 constexpr std::string_view kVerboseFlag = "--verbose";
 
 // What --help prints; the manual page is made from it.
 std::string Help() {
   const std::string project = ProjectFolderOf("DIR").string();
   const std::string workdir = WorkdirFile({}).string();
-  return std::string(kUsage) +
+  return std::string("Usage: ") + kSynopsis +
          "\n  or:  hdmjm-tool --help | --version\n"
          "hdmjm 的命令行工具: 只用数据层处理方案数据库, 不需要显示器。\n\n"
          "Commands:\n"
@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
   hdmjm::Services services = hdmjm::DefaultServices();
   if (!verbose) services.trace = &silent;
   if (args.size() != 2) {
-    std::cerr << kUsage << '\n';
+    std::cerr << "usage: " << kSynopsis << '\n';
     return kExitUsage;
   }
   const std::string& command = args[0];
@@ -201,6 +201,6 @@ int main(int argc, char** argv) {
   if (command == "sample") return Sample(argument, services);
   if (command == "dump") return Dump(argument, services);
   if (command == "resave") return Resave(argument, services);
-  std::cerr << kUsage << '\n';
+  std::cerr << "usage: " << kSynopsis << '\n';
   return kExitUsage;
 }
