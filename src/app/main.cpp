@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     return line.exitCode;
   }
   QApplication application(argc, argv);
+  // Lets the desktop match the window with the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("hdmjm"));
   hdmjm::InstallChineseTranslations(application);
   return hdmjm::CrossSectionApp(line.project).Run();
 }
