@@ -26,8 +26,33 @@ constexpr int kExitOk = 0;
 constexpr int kExitNothingDone = 1;  // the database did not open, is no scheme, or has no roads
 constexpr int kExitUsage = 2;
 constexpr int kExitNotAllSaved = 3;  // resave: some roads not saved; dump: some not read whole
-constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kSynopsis[] = "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
 constexpr std::string_view kVerboseFlag = "--verbose";
+
+// What --help prints; the manual page is made from it.
+std::string Help() {
+  const std::string project = ProjectFolderOf("DIR").string();
+  const std::string workdir = WorkdirFile({}).string();
+  return std::string("Usage: ") + kSynopsis +
+         "\n  or:  hdmjm-tool --help | --version\n"
+         "hdmjm 的命令行工具: 只用数据层处理方案数据库, 不需要显示器。\n\n"
+         "Commands:\n"
+         "  sample DIR   在 " +
+         project + " 下写一个完整的示例项目 (方案 " + kSampleScheme + "), 并输出 DIR 的 " +
+         workdir + " 记号 (空格写作 \"" + WorkdirToken(" ") +
+         "\")。\n"
+         "  dump DB      像 hdmjm 那样打开方案, 以 JSON 输出每条道路的各个表。\n"
+         "  resave DB    打开方案并重新存入每条道路, 如同不作修改按\"确定\"。\n\n"
+         "Options:\n"
+         "  --verbose    同时在 stderr 输出数据库层的跟踪行 (以 \"trace: \" 开头)。\n"
+         "  -h, --help   显示本帮助并退出。\n"
+         "  --version    显示版本并退出。\n\n"
+         "Exit status:\n"
+         "  0  完成。\n"
+         "  1  什么也没做: 文件打不开、读道路表时被锁住、不是方案数据库, 或没有道路。\n"
+         "  2  参数错误。\n"
+         "  3  resave 有道路未能存入, 或 dump 输出了未能完整读入的道路。\n";
+}
 
 Json ToJson(const FieldValue& value) {
   return std::visit([](const auto& v) { return Json(v); }, value);
@@ -146,13 +171,21 @@ int Sample(const std::string& dir, const Services& services) {
 int main(int argc, char** argv) {
   using namespace hdmjm::tool;
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << Help();
+    return kExitOk;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "hdmjm-tool " << HDMJM_VERSION << '\n';
+    return kExitOk;
+  }
   const bool verbose = !args.empty() && args.front() == kVerboseFlag;
   if (verbose) args.erase(args.begin());
   hdmjm::SilentTrace silent;
   hdmjm::Services services = hdmjm::DefaultServices();
   if (!verbose) services.trace = &silent;
   if (args.size() != 2) {
-    std::cerr << kUsage << '\n';
+    std::cerr << "usage: " << kSynopsis << '\n';
     return kExitUsage;
   }
   const std::string& command = args[0];
@@ -160,6 +193,6 @@ int main(int argc, char** argv) {
   if (command == "sample") return Sample(argument, services);
   if (command == "dump") return Dump(argument, services);
   if (command == "resave") return Resave(argument, services);
-  std::cerr << kUsage << '\n';
+  std::cerr << "usage: " << kSynopsis << '\n';
   return kExitUsage;
 }

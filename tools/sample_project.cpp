@@ -120,7 +120,7 @@ RoadRecordList SampleRoads() {
 }  // namespace
 
 bool WriteSampleProject(const std::filesystem::path& dir, const Services& services) {
-  const ProjectPaths paths{(dir / "改移道路").string(), kSampleScheme};
+  const ProjectPaths paths{ProjectFolderOf(dir).string(), kSampleScheme};
   const std::string database = SchemeDatabasePath(paths);
   UserMessages& messages = *services.messages;
   std::error_code error;
@@ -133,7 +133,7 @@ bool WriteSampleProject(const std::filesystem::path& dir, const Services& servic
     messages.Show(Format(kNotWrittenMessage, DataFolder(paths)) + " " + error.message());
     return false;
   }
-  const std::filesystem::path projectFile = std::filesystem::path(paths.projectFolder) / "project";
+  const std::filesystem::path projectFile = ProjectFile(paths.projectFolder);
   if (!WriteTextFile(projectFile, std::string(kSampleScheme) + "\n")) {
     messages.Show(Format(kNotWrittenMessage, projectFile.string()));
     return false;

@@ -1,5 +1,6 @@
 #include "app/cross_section_app.h"
 
+#include "app/project_start.h"
 #include "app/qt_services.h"
 #include "app/sheets.h"
 #include "store/project_paths.h"
@@ -11,6 +12,8 @@ int CrossSectionApp::Run(const std::function<void(HDMJM&)>& beforeRun) {
   QtFileChooser files;
   StderrTrace trace;
   SchemeSession session(InstallRoot());
+  session.Paths() =
+      StartingProject(project_, session.InstallRoot(), RecentProjects().List(), messages);
   const PageContext context{session, messages, files, trace};
   HDMJM sheet(context);
   if (beforeRun) beforeRun(sheet);

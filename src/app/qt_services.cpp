@@ -60,6 +60,16 @@ std::optional<std::string> QtFileChooser::ChooseSaveFile(const std::string& titl
   return RunFileDialog(QFileDialog::AcceptSave, title, initialName, filter);
 }
 
+std::optional<std::string> QtFileChooser::ChooseFolder(const std::string& title,
+                                                       const std::string& initialFolder) {
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                     QString::fromStdString(initialFolder));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
 QString QtNameFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   // A description may already end in its patterns in parentheses; Qt reads them from there.

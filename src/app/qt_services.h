@@ -1,4 +1,4 @@
-// The Qt faces of the store's dialog services: message boxes and the open-file dialog.
+// The Qt faces of the store's dialog services: message boxes and the file and folder dialogs.
 #pragma once
 
 #include <QFileIconProvider>
@@ -21,6 +21,8 @@ class QtFileChooser : public FileChooser {
   std::optional<std::string> ChooseSaveFile(const std::string& title,
                                             const std::string& initialName,
                                             const std::string& filter) override;
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initialFolder) override;
 };
 
 // The file dialogs' type column: a scheme file keeps the extension an older database product

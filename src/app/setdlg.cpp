@@ -3,16 +3,22 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "app/project_panel.h"
+#include "app/project_start.h"
+#include "app/sheets.h"
 #include "pages/dialog_units.h"
 #include "store/catalogue.h"
 #include "store/messages.h"
+#include "store/new_scheme.h"
 #include "store/project_paths.h"
 
 namespace hdmjm {
@@ -70,7 +76,21 @@ constexpr SegmentEnd kSegmentEnds[] = {
     {kInterceptDitchTable, kRight, {"分段起里程", kStart}, {"分段终里程", kEnd}},
 };
 
+// The filter of the dialogs that open or create a scheme database.
+constexpr char kSchemeFilter[] = "方案数据库 (*.mdb)|*.mdb|All Files(*.*)|*.*||";
+constexpr char kNewSchemeName[] = "新方案.mdb";
+
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+std::string MissingSchemeMessage(const std::string& database) {
+  return "方案数据库" + database + "不存在。";
+}
+
+// Where the choosers start: the project opened last, or the designer's home folder.
+std::string ChooserFolder() {
+  const std::vector<std::string> recent = RecentProjects().List();
+  return recent.empty() ? QDir::homePath().toStdString() : recent.front();
+}
 
 // The road box: its list drops below it, `listHeight` pixels at most, and scrolls. Some styles
 // would open a list over the box as tall as all its roads.
@@ -160,7 +180,18 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
     b.button->setGeometry(b.geometry);
     b.button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
     connect(b.button, &QPushButton::clicked, this, b.action);
+    schemeControls_.push_back(b.button);
   }
+  schemeControls_.insert(schemeControls_.end(), {schemeLabel_, roadCaption, roadBox_});
+
+  panel_ = new ProjectPanel(this);
+  panel_->hide();
+  (new QVBoxLayout(this))->addWidget(panel_);
+  connect(panel_, &ProjectPanel::OpenFolder, this, &SetDlg::OpenFolder);
+  connect(panel_, &ProjectPanel::OpenScheme, this, &SetDlg::OpenScheme);
+  connect(panel_, &ProjectPanel::NewScheme, this, &SetDlg::NewScheme);
+  connect(panel_, &ProjectPanel::OpenRecent, this,
+          [this](const QString& path) { OpenLocation(path.toStdString()); });
 }
 
 SetDlg::~SetDlg() {
@@ -180,21 +211,88 @@ void SetDlg::ChangeRecords(Change change) {
 }
 
 void SetDlg::OnInitialize() {
-  ResolveProjectPaths(Session().InstallRoot(), Session().Paths(), Context().messages);
-  schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQt(Session().Paths().schemeName));
-  databasePath_ = SchemeDatabasePath(Session().Paths());
-  LoadAllRoads();
+  if (Session().Paths().source == ProjectSource::None) return ShowNoProject(false);
+  OpenProject();
 }
 
-void SetDlg::LoadAllRoads() {
-  ChangeRecords([this] {
+void SetDlg::OpenProject() {
+  ProjectPaths& paths = Session().Paths();
+  if (!ResolveProjectPaths(Session().InstallRoot(), paths, Context().messages))
+    return ShowNoProject(paths.source != ProjectSource::None && !paths.projectFolder.empty());
+  const std::string database = SchemeDatabasePath(paths);
+  std::error_code error;
+  if (!std::filesystem::exists(database, error)) {
+    Context().messages.Show(MissingSchemeMessage(database));
+    return ShowNoProject(true);
+  }
+  ShowSchemeControls();
+  schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQt(paths.schemeName));
+  databasePath_ = database;
+  if (LoadAllRoads())
+    RecentProjects().Remember(paths.source == ProjectSource::SchemeFile ? paths.opened
+                                                                        : paths.projectFolder);
+}
+
+void SetDlg::OpenLocation(const std::string& path) {
+  const ProjectLocation location = LocateProject(path);
+  const ProjectPaths paths = OpenedProject(location);
+  if (paths.source == ProjectSource::None) {
+    Context().messages.Show(LocationProblem(location));
+    return;
+  }
+  Session().Paths() = paths;
+  OpenProject();
+}
+
+void SetDlg::OpenFolder() {
+  if (const auto chosen = Context().files.ChooseFolder("打开项目", ChooserFolder()))
+    OpenLocation(*chosen);
+}
+
+void SetDlg::OpenScheme() {
+  const auto chosen =
+      Context().files.ChooseOpenFile("打开方案数据库", ChooserFolder() + "/", kSchemeFilter);
+  if (chosen) OpenLocation(*chosen);
+}
+
+void SetDlg::NewScheme() {
+  const ProjectPaths& paths = Session().Paths();
+  const bool named = !paths.schemeName.empty() && IsPlainSchemeName(paths.schemeName);
+  const std::string proposed =
+      named ? SchemeDatabasePath(paths) : DataFolder(paths) + "/" + kNewSchemeName;
+  const auto chosen = Context().files.ChooseSaveFile("新建方案数据库", proposed, kSchemeFilter);
+  if (!chosen || !CreateEmptyScheme(*chosen, Context().messages)) return;
+  // The scheme the project file names opens as the project; any other as a scheme file.
+  if (named && *chosen == proposed) return OpenProject();
+  OpenLocation(*chosen);
+}
+
+void SetDlg::ShowNoProject(bool offerNewScheme) {
+  for (QWidget* control : schemeControls_) control->hide();
+  panel_->SetRecent(RecentProjects().List());
+  panel_->OfferNewScheme(offerNewScheme);
+  panel_->show();
+  window()->setWindowTitle(MainSheetTitle());
+}
+
+void SetDlg::ShowSchemeControls() {
+  panel_->hide();
+  for (QWidget* control : schemeControls_) control->show();
+}
+
+void SetDlg::ShowTitle() { window()->setWindowTitle(MainSheetTitle(databasePath_)); }
+
+bool SetDlg::LoadAllRoads() {
+  bool opened = false;
+  ChangeRecords([this, &opened] {
     progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
     progress_.SetTarget(progressWnd_.get());
     progressWnd_->ShowNow();
 
     Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
     auto scheme = std::make_unique<SchemeStore>(RecordServices());
-    if (!scheme->Open(databasePath_))
+    opened = scheme->Open(databasePath_);
+    if (!opened)
       Context().messages.Show(std::string(messages::kNoRoads));
     else if (scheme->ReadOnly())
       Context().messages.Show(std::string(messages::kOpenedReadOnly));
@@ -210,6 +308,8 @@ void SetDlg::LoadAllRoads() {
     progress_.SetTarget(nullptr);
     progressWnd_.reset();
   });
+  ShowTitle();
+  return opened;
 }
 
 void SetDlg::OnRoadSelected(int index) {

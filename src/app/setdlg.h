@@ -1,6 +1,7 @@
 // The settings page, first page of the main sheet: opens the scheme, loads every road, lets the
 // designer choose the current road, copies one side to the other, stretches the last segments to
-// the road's end, imports another database and, when the main sheet is confirmed, saves.
+// the road's end, imports another database and, when the main sheet is confirmed, saves. While
+// no project is open it offers to open one instead.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,8 @@ class QPushButton;
 
 namespace hdmjm {
 
+class ProjectPanel;
+
 // The filter of the open-file dialog of "从数据库导入数据...".
 inline constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All Files(*.*)|*.*||";
 
@@ -29,8 +32,9 @@ class SetDlg : public PropertyPage {
   // The records report their progress through this page: they go with it.
   ~SetDlg() override;
 
-  // Lists the roads of the page's scheme database and loads a new record for each.
-  void LoadAllRoads();
+  // Lists the roads of the page's scheme database and loads a new record for each. False when
+  // the scheme did not open.
+  bool LoadAllRoads();
   void CopyToRight();
   void CopyToLeft();
   void SetSegmentEnds();
@@ -44,6 +48,8 @@ class SetDlg : public PropertyPage {
 
   const std::string& DatabasePath() const { return databasePath_; }
   QComboBox* RoadBox() const { return roadBox_; }
+  // Shown while no project is open.
+  ProjectPanel* NoProjectPanel() const { return panel_; }
   // The progress window while a load runs, else null.
   ProgressWnd* ProgressWindow() const { return progressWnd_.get(); }
 
@@ -52,6 +58,18 @@ class SetDlg : public PropertyPage {
 
  private:
   void OnRoadSelected(int index);
+  // Resolves the session's project paths and loads the scheme they name; the no-project panel
+  // when they name none.
+  void OpenProject();
+  void OpenLocation(const std::string& path);
+  void OpenFolder();
+  void OpenScheme();
+  void NewScheme();
+  // Shows the panel instead of the scheme's controls; `offerNewScheme` when the project folder
+  // is known but has no scheme.
+  void ShowNoProject(bool offerNewScheme);
+  void ShowSchemeControls();
+  void ShowTitle();
   void CopySides(Side from, Side to);
   // Runs a change of the records in memory between the announcements to the other pages.
   template <class Change>
@@ -69,6 +87,8 @@ class SetDlg : public PropertyPage {
   QPushButton* importButton_;
   QPushButton* copyToRightButton_;
   QPushButton* copyToLeftButton_;
+  std::vector<QWidget*> schemeControls_;
+  ProjectPanel* panel_;
 };
 
 }  // namespace hdmjm

@@ -1,5 +1,7 @@
 #include "app/sheets.h"
 
+#include <filesystem>
+
 #include "app/setdlg.h"
 
 namespace hdmjm {
@@ -11,8 +13,16 @@ std::span<const PageSpec> MainSheetPages() {
   return pages;
 }
 
+QString MainSheetTitle(const std::string& database) {
+  const QString caption = QStringLiteral("横断面数据");
+  if (database.empty()) return caption;
+  const QString file = QString::fromStdString(database);
+  return QStringLiteral("%1 - %2 (%3)")
+      .arg(caption, QString::fromStdString(std::filesystem::path(database).stem().string()), file);
+}
+
 HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
-    : PropertySheet(QStringLiteral("横断面数据"), pages, context, parent) {}
+    : PropertySheet(MainSheetTitle(), pages, context, parent) {}
 
 bool HDMJM::AfterOk() {
   for (int i = 0; i < PageCount(); ++i)

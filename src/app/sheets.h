@@ -9,6 +9,10 @@ namespace hdmjm {
 // side-sheet openers.
 std::span<const PageSpec> MainSheetPages();
 
+// The main sheet's title: its caption, followed by the scheme and its file when one is open
+// ("横断面数据 - 示例方案 (/…/data/示例方案.mdb)"), so that two windows on two schemes differ.
+QString MainSheetTitle(const std::string& database = {});
+
 // The main sheet, "横断面数据". Confirming it commits every created page first and saves every
 // road last, so that pages committing on OK only (the coefficients) reach the database too.
 class HDMJM : public PropertySheet {

@@ -48,6 +48,12 @@ class FileChooser {
                                                     const std::string& filter) {
     return ChooseOpenFile(title, initialName, filter);
   }
+  // The folder dialog. Returns the chosen folder, or nothing when the designer cancels; front
+  // ends without one offer no folder.
+  virtual std::optional<std::string> ChooseFolder(const std::string& /*title*/,
+                                                  const std::string& /*initialFolder*/) {
+    return std::nullopt;
+  }
 };
 
 // Messages to stderr, one per line (the command-line tool's message box).

@@ -50,6 +50,10 @@ class ScriptedFileChooser : public FileChooser {
     answers.pop_front();
     return answer;
   }
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initialFolder) override {
+    return ChooseOpenFile(title, initialFolder, "");
+  }
   std::deque<std::string> answers;                         // none left: the designer cancels
   std::vector<std::pair<std::string, std::string>> asked;  // initial name, filter
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "store/codec.h"
+#include "store/new_scheme.h"
 #include "test_support.h"
 
 namespace hdmjm {
@@ -76,8 +77,70 @@ TEST_F(ProjectPathsTest, AMissingProjectFileTakesTheNewFolderButKeepsTheEarlierS
   WriteProject(second, "\n");  // present but empty: the same as missing
   EXPECT_FALSE(ResolveProjectPaths(dir_.path(), paths_, messages_));
   EXPECT_EQ(paths_.schemeName, "方案一");
+  const std::string file = second + "/改移道路/project";
   EXPECT_THAT(messages_.texts,
-              ElementsAre("您还没有指定设计方案名称!", "您还没有指定设计方案名称!"));
+              ElementsAre("您还没有指定设计方案名称!\n缺少项目文件: " + file,
+                          "您还没有指定设计方案名称!\n项目文件" + file + "中没有方案名。"));
+}
+
+TEST_F(ProjectPathsTest, AGivenPathNamesABaseFolderAProjectFolderOrASchemeFile) {
+  const std::string base = Base("Road Works");
+  WriteProject(base, "方案一");
+  const auto project = std::filesystem::path(base) / "改移道路";
+  std::filesystem::create_directories(project / "data");
+  const auto scheme = project / "data" / "方案一.mdb";
+  ASSERT_TRUE(WriteTextFile(scheme, "x"));
+  const auto loop = dir_.path() / "loop";
+  std::filesystem::create_symlink(loop, loop);  // unreadable even for root
+  using Kind = ProjectLocation::Kind;
+  const struct {
+    std::filesystem::path given;
+    Kind kind;
+    std::string path, database;
+  } cases[] = {
+      {base + "/", Kind::Folder, project, scheme},
+      {project, Kind::Folder, project, scheme},
+      {scheme, Kind::SchemeFile, scheme, scheme},
+      {dir_.path() / "gone", Kind::Missing, dir_.path() / "gone", ""},
+      {loop, Kind::Unreadable, loop, ""},
+  };
+  for (const auto& c : cases) {
+    const ProjectLocation location = LocateProject(c.given);
+    EXPECT_EQ(location.kind, c.kind) << c.given;
+    EXPECT_EQ(location.path, c.path) << c.given;
+    ProjectPaths paths = OpenedProject(location);
+    EXPECT_EQ(ResolveProjectPaths("/nowhere", paths, messages_), !c.database.empty()) << c.given;
+    if (!c.database.empty()) {
+      EXPECT_EQ(SchemeDatabasePath(paths), c.database);
+      EXPECT_EQ(LandTypeListPath(paths), (project / "data" / "ydlx.方案一").string());
+    }
+    EXPECT_EQ(LocationProblem(location).find(c.path) != std::string::npos, c.database.empty());
+  }
+}
+
+TEST_F(ProjectPathsTest, ASchemeNameThatIsAPathNamesTheProjectFileAndOpensNothing) {
+  const std::string base = Base("p");
+  const std::string file = base + "/改移道路/project";
+  for (const std::string name : {"../../示例方案", "/tmp/方案", "a/b", "a\\b", ".."}) {
+    WriteProject(base, name);
+    ProjectPaths paths = OpenedProject(LocateProject(base));
+    EXPECT_FALSE(ResolveProjectPaths("/nowhere", paths, messages_)) << name;
+    EXPECT_EQ(paths.schemeName, "") << name;
+    EXPECT_NE(messages_.texts.back().find("项目文件" + file + "中的方案名\"" + name + "\""),
+              std::string::npos)
+        << messages_.texts.back();
+  }
+}
+
+TEST_F(ProjectPathsTest, ANewSchemeListsOneRoadAndNeverReplacesAFile) {
+  const std::string database = (dir_.path() / "new" / "data" / "新方案.mdb").string();
+  ASSERT_TRUE(CreateEmptyScheme(database, messages_));
+  EXPECT_EQ(test::QuerySql(database, "SELECT 道路名 FROM 断链表"),
+            std::vector<std::vector<std::string>>{{"主线"}});
+  EXPECT_FALSE(CreateEmptyScheme(database, messages_));
+  EXPECT_THAT(messages_.texts, ElementsAre(database + "已存在!"));
+  EXPECT_FALSE(CreateEmptyScheme("/proc/no/such.mdb", messages_));
+  EXPECT_NE(messages_.texts.back().find("无法创建方案数据库"), std::string::npos);
 }
 
 }  // namespace
