@@ -4,14 +4,14 @@
 
 namespace hdmjm {
 
-std::span<const PageSpec> MainSheetPages() {
-  static const std::vector<PageSpec> pages =
+std::span<const PageEntry> MainSheetPages() {
+  static const std::vector<PageEntry> pages =
       MainSheetPages({&Create<SetDlg>, &Create<SideSheetOpener<HDMContainer>>,
                       &Create<SideSheetOpener<HDMContainerR>>});
   return pages;
 }
 
-HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
+HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageEntry> pages)
     : PropertySheet(QStringLiteral("横断面数据"), pages, context, parent) {}
 
 bool HDMJM::AfterOk() {

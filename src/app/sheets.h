@@ -7,7 +7,7 @@ namespace hdmjm {
 
 // The main sheet's page table with the application's own pages: the settings page and the two
 // side-sheet openers.
-std::span<const PageSpec> MainSheetPages();
+std::span<const PageEntry> MainSheetPages();
 
 // The main sheet, "横断面数据". Confirming it commits every created page first and saves every
 // road last, so that pages committing on OK only (the coefficients) reach the database too.
@@ -16,7 +16,7 @@ class HDMJM : public PropertySheet {
 
  public:
   explicit HDMJM(const PageContext& context, QWidget* parent = nullptr,
-                 std::span<const PageSpec> pages = MainSheetPages());
+                 std::span<const PageEntry> pages = MainSheetPages());
 
  protected:
   // Saves every road; the sheet stays open when not every road was saved.

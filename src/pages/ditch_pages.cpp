@@ -227,10 +227,10 @@ std::optional<SideDitchRow> DitchPage::PreviewRow() {
   return ditch;
 }
 
-std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context) {
-  auto page = std::make_unique<DitchPage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
-                                          static_cast<const DitchPageDesc&>(*spec.descriptor));
-  page->setObjectName(ToQString(spec.className));
+std::unique_ptr<PropertyPage> CreateDitchPage(const PageEntry& entry, const PageContext& context) {
+  auto page = std::make_unique<DitchPage>(context, ToQString(entry.caption), entry.hasLeaveHandler,
+                                          static_cast<const DitchPageDesc&>(*entry.descriptor));
+  page->setObjectName(ToQString(entry.className));
   return page;
 }
 

@@ -78,7 +78,8 @@ class DitchPage : public TablePage {
   bool previewed_ = false;  // the preview was painted since the fill
 };
 
-// The factory of the ditch pages; the page table row's descriptor is one of the DitchPageDesc above.
-std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context);
+// The factory of the ditch pages; the page table row's descriptor is one of the DitchPageDesc
+// above.
+std::unique_ptr<PropertyPage> CreateDitchPage(const PageEntry& entry, const PageContext& context);
 
 }  // namespace hdmjm

@@ -111,10 +111,10 @@ void TablePage::WriteBack(RoadSectionStore& record) {
     if (!binding->WriteBack(record)) return;
 }
 
-std::unique_ptr<PropertyPage> CreateTablePage(const PageSpec& spec, const PageContext& context) {
-  auto page = std::make_unique<TablePage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
-                                          *spec.descriptor);
-  page->setObjectName(ToQString(spec.className));
+std::unique_ptr<PropertyPage> CreateTablePage(const PageEntry& entry, const PageContext& context) {
+  auto page = std::make_unique<TablePage>(context, ToQString(entry.caption), entry.hasLeaveHandler,
+                                          *entry.descriptor);
+  page->setObjectName(ToQString(entry.className));
   return page;
 }
 

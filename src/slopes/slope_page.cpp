@@ -28,7 +28,7 @@ constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里�
 // focus cell (a new row's) and Enter does not fall through to the sheet's OK.
 enum class Then { Stay, Segments, Levels };
 
-struct ButtonSpec {
+struct ButtonEntry {
   SlopeEditorPage::Button button;
   std::string_view caption;  // empty: the page's copy caption
   const char* name;
@@ -36,7 +36,7 @@ struct ButtonSpec {
   Then then;
 };
 
-constexpr ButtonSpec kSegmentButtons[] = {
+constexpr ButtonEntry kSegmentButtons[] = {
     {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment,
      Then::Segments},
     {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment,
@@ -45,7 +45,7 @@ constexpr ButtonSpec kSegmentButtons[] = {
     {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels,
      Then::Levels},
 };
-constexpr ButtonSpec kLevelButtons[] = {
+constexpr ButtonEntry kLevelButtons[] = {
     {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel,
      Then::Levels},
     {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel,
@@ -89,20 +89,20 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   title_->setObjectName(QStringLiteral("title"));
   body->addWidget(title_);
 
-  const auto addButtons = [this](std::span<const ButtonSpec> specs, QWidget* parent) {
+  const auto addButtons = [this](std::span<const ButtonEntry> entries, QWidget* parent) {
     auto* line = new QHBoxLayout;
-    for (const ButtonSpec& spec : specs) {
+    for (const ButtonEntry& entry : entries) {
       auto* button = new QPushButton(
-          ToQString(spec.caption.empty() ? row_.copyCaption : spec.caption), parent);
-      button->setObjectName(QString::fromLatin1(spec.name));
+          ToQString(entry.caption.empty() ? row_.copyCaption : entry.caption), parent);
+      button->setObjectName(QString::fromLatin1(entry.name));
       button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
       // The buttons act on the grids' focus cells, which stay while a button holds the focus.
-      connect(button, &QPushButton::clicked, this, spec.action);
-      if (spec.then != Then::Stay)
-        connect(button, &QPushButton::clicked, this, [this, then = spec.then] {
+      connect(button, &QPushButton::clicked, this, entry.action);
+      if (entry.then != Then::Stay)
+        connect(button, &QPushButton::clicked, this, [this, then = entry.then] {
           (then == Then::Segments ? segments_ : levels_)->setFocus(Qt::OtherFocusReason);
         });
-      buttons_[spec.button] = button;
+      buttons_[entry.button] = button;
       line->addWidget(button);
     }
     line->addStretch(1);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
 #include "slopes/preview_geometry.h"
 #include "slopes/slope_page_kind.h"
 #include "slopes/slope_template.h"
@@ -111,10 +111,10 @@ class SlopeEditorPage : public PropertyPage {
 
 // The factory of the page table's rows.
 template <SlopePage page>
-std::unique_ptr<PropertyPage> CreateSlopePage(const PageSpec& spec, const PageContext& context) {
-  auto created = std::make_unique<SlopeEditorPage>(context, ToQString(spec.caption),
-                                                   spec.hasLeaveHandler, SlopePageData(page));
-  created->setObjectName(ToQString(spec.className));
+std::unique_ptr<PropertyPage> CreateSlopePage(const PageEntry& entry, const PageContext& context) {
+  auto created = std::make_unique<SlopeEditorPage>(context, ToQString(entry.caption),
+                                                   entry.hasLeaveHandler, SlopePageData(page));
+  created->setObjectName(ToQString(entry.className));
   return created;
 }
 

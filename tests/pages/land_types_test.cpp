@@ -20,8 +20,8 @@ TEST_F(PageTest, TheLandUseColumnOffersTheProjectListAndLearnsANewTypeInItsFile)
   records.back()->landTypes = {{500, "水稻田"}, {900, "无名 荒地"}};
   project.ReplaceRoads(std::move(records));
   const PageContext projectContext{project, recorders.messages, files, recorders.trace};
-  const PageSpec& spec = SpecOf("CYDLX1");
-  auto owned = spec.create(spec, projectContext);
+  const PageEntry& entry = EntryOf("CYDLX1");
+  auto owned = entry.create(entry, projectContext);
   auto& page = dynamic_cast<TablePage&>(*owned);
   page.show();
   page.Initialize();
