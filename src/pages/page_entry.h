@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pages/property_page.h"
+#include "pages/qt_text.h"
 
 namespace hdmjm {
 
@@ -24,10 +25,6 @@ struct PageEntry {
   PageFactory create;
   const PageDesc* descriptor = nullptr;  // what a table page shows; null for other pages
 };
-
-inline QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler).
 template <class Page>

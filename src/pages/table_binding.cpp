@@ -3,15 +3,11 @@
 #include <new>
 
 #include "grid/typedgridctrl.h"
+#include "pages/qt_text.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
 namespace {
-
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
-QString ToQt(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The value a data column holds when no grid column shows it.
 FieldValue EmptyField(const DataColumn& column) {
@@ -124,7 +120,7 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
 
 void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col) {
   static constexpr int kBermAndWeirColumns[] = {4, 5, 8, 9, 11, 12, 15, 16};
-  if (grid.GetItemText(row, col) != ToQt(kDitchStructures.Label(2))) return;
+  if (grid.GetItemText(row, col) != ToQString(kDitchStructures.Label(2))) return;
   for (int zeroed : kBermAndWeirColumns) grid.SetItemText(row, zeroed, QStringLiteral("0"));
 }
 
@@ -136,7 +132,8 @@ void TableBinding::OfferCodeLabels() {
     const int field = fields_[side_][col];
     if (field < 0 || !columns[field].codes) continue;
     ColumnChoices choices;
-    for (std::string_view label : columns[field].codes->Labels()) choices.items.append(ToQt(label));
+    for (std::string_view label : columns[field].codes->Labels())
+      choices.items.append(ToQString(label));
     typed->SetColumnChoices(col, std::move(choices));
   }
 }
@@ -150,7 +147,7 @@ void TableBinding::UseLandTypes(LandTypeList& list) {
     choices.editable = true;
     choices.load = [&list] {
       QStringList items;
-      for (const std::string& item : list.Load()) items.append(QString::fromStdString(item));
+      for (const std::string& item : list.Load()) items.append(ToQString(item));
       return items;
     };
     choices.learn = [&list](const QString& text) { list.Add(text.toStdString()); };
@@ -187,9 +184,9 @@ void TableBinding::Fill(const RoadSectionStore* record) {
   const int cols = static_cast<int>(desc_.columns.size()) + 1;
   LayOutGrid(grid_, rows, cols, desc_.appendRowReadOnly);
 
-  grid_.SetItemText(0, 0, ToQt(desc_.numberHeader));
+  grid_.SetItemText(0, 0, ToQString(desc_.numberHeader));
   for (int col = 1; col < cols; ++col)
-    grid_.SetItemText(0, col, ToQt(desc_.columns[col - 1].header));
+    grid_.SetItemText(0, col, ToQString(desc_.columns[col - 1].header));
   const int wrapping = desc_.wrappingHeaders < 0 ? cols : std::min(desc_.wrappingHeaders, cols);
   GridItem header;
   header.mask = GridItem::kFormat;
@@ -204,7 +201,7 @@ void TableBinding::Fill(const RoadSectionStore* record) {
         if (field < 0) continue;
         grid_.SetItemText(
             row + 1, col,
-            ToQt(FormatField(columns[field], table_->Get(*record, side_, row, field))));
+            ToQString(FormatField(columns[field], table_->Get(*record, side_, row, field))));
       }
     }
   }

@@ -88,7 +88,7 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side, const 
 }
 
 QString TablePage::HeadingText() const {
-  return ToQString(kHeadingFormat).arg(QString::fromStdString(Session().CurrentRoadName()));
+  return ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName()));
 }
 
 std::vector<TableBinding*> TablePage::OrderedBindings() const {

@@ -59,8 +59,6 @@ constexpr ButtonEntry kLevelButtons[] = {
      Then::Stay},
 };
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
 void SetSizes(CGridCtrl& grid, std::span<const int> widths) {
   for (int col = 0; col < static_cast<int>(widths.size()); ++col)
     grid.SetColumnWidth(col, widths[col]);
@@ -157,7 +155,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   LayOutGrid(*segments_, count, 2, true);
   SetHeadings(*segments_, kSegmentHeadings);
   for (int i = 0; i < count; ++i)
-    segments_->SetItemText(i + 1, 1, Text(FormatCellNumber(table->rows[i].endStation)));
+    segments_->SetItemText(i + 1, 1, ToQString(FormatCellNumber(table->rows[i].endStation)));
   RenumberRows(*segments_, 1);
   SetSizes(*segments_, kSegmentWidths);
   segments_->SetFocusCell(1, 1);
@@ -167,7 +165,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
   segments_->viewport()->update();
-  title_->setText(ToQString(kHeadingFormat).arg(Text(Session().CurrentRoadName())));
+  title_->setText(ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName())));
 }
 
 void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
@@ -178,7 +176,7 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
     const SlopeLevel& level = segment.levels[i];
     int col = 1;
     for (double value : {level.ratio, level.maxHeight, level.bermWidth, level.bermSlope})
-      levels_->SetItemText(i + 1, col++, Text(FormatFixed(value, 2)));
+      levels_->SetItemText(i + 1, col++, ToQString(FormatFixed(value, 2)));
   }
   RenumberRows(*levels_, 1);
   SetSizes(*levels_, kLevelWidths);
@@ -272,7 +270,7 @@ void SlopeEditorPage::ShowLevels() {
   current_ = row - 1;
   caption_->setText(ToQString(kLevelCaption)
                         .arg(row)
-                        .arg(Text(FormatFixed(segment->endStation, row_.captionDecimals))));
+                        .arg(ToQString(FormatFixed(segment->endStation, row_.captionDecimals))));
   FillLevels(*segment);
 }
 
