@@ -6,7 +6,7 @@
 #include "pages/page_descriptors.h"
 #include "pages/page_entry.h"
 #include "pages/ysxsdlg.h"
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 
 namespace hdmjm {
 namespace {

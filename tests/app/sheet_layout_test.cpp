@@ -9,8 +9,8 @@
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
 #include "pages/multi_grid_pages.h"
+#include "pages/slope_pages.h"
 #include "pages/table_page.h"
-#include "slopes/slope_page.h"
 
 namespace hdmjm::test {
 namespace {

@@ -1,14 +1,14 @@
 // The four slope pages through their widgets: fill, segments and levels inserted and deleted,
 // "边坡参数" and "录入参数", write-back on leaving and OK, copy to the other side, templates, the
 // preview's choice of data, and the limits of 300 segments and 30 levels.
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 
 #include <QGroupBox>
 #include <fstream>
 
-#include "pages/page_fixture.h"
-#include "scripted_chooser.h"
+#include "page_fixture.h"
 #include "slopes/preview_box.h"
+#include "slopes/scripted_chooser.h"
 #include "slopes/slope_template.h"
 #include "store/codec.h"
 #include "store/project_paths.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "pages/page_entry.h"
+#include "pages/slope_pages.h"
 #include "screen_shot.h"
-#include "slopes/slope_page.h"
 
 using namespace hdmjm;
 

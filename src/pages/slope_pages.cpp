@@ -1,4 +1,4 @@
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,11 +11,24 @@
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
 #include "slopes/preview_box.h"
-#include "slopes/slope_template.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
 namespace {
+
+// In the order of SlopePage.
+constexpr SlopePageRow kSlopePageRows[] = {
+    {SlopePage::LeftEmbankment, kLeft, &RoadSectionStore::embankmentSlopes, "复制到右侧", 0, false},
+    {SlopePage::RightEmbankment, kRight, &RoadSectionStore::embankmentSlopes, "复制到左侧", 0,
+     true},
+    {SlopePage::LeftCut, kLeft, &RoadSectionStore::cutSlopes, "复制到右侧", 2, false},
+    {SlopePage::RightCut, kRight, &RoadSectionStore::cutSlopes, "复制到左侧", 0, true},
+};
+static_assert([] {
+  for (int i = 0; i < 4; ++i)
+    if (static_cast<int>(kSlopePageRows[i].page) != i) return false;
+  return true;
+}());
 
 constexpr int kSegmentWidths[] = {40, 100};
 constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
@@ -79,6 +92,8 @@ QLabel* Note(std::string_view text, QWidget* parent) {
 
 }  // namespace
 
+const SlopePageRow& SlopePageData(SlopePage page) { return kSlopePageRows[static_cast<int>(page)]; }
+
 SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& caption,
                                  bool hasLeaveHandler, const SlopePageRow& row)
     : PropertyPage(context, caption, hasLeaveHandler), row_(row) {
@@ -140,8 +155,8 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
   body->addWidget(levelGroup, 3);
 
-  body->addWidget(Note(row_.cut ? kCutNote : kEmbankmentNote, this));
-  if (row_.cut) body->addWidget(Note(kCutArcNote, this));
+  body->addWidget(Note(IsCutPage(row_.page) ? kCutNote : kEmbankmentNote, this));
+  if (IsCutPage(row_.page)) body->addWidget(Note(kCutArcNote, this));
 }
 
 SlopeTable* SlopeEditorPage::Table(Side side) const {
