@@ -5,8 +5,8 @@
 #include "pages/multi_grid_pages.h"
 #include "pages/page_descriptors.h"
 #include "pages/page_entry.h"
-#include "pages/ysxsdlg.h"
 #include "pages/slope_pages.h"
+#include "pages/ysxsdlg.h"
 
 namespace hdmjm {
 namespace {

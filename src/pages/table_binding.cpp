@@ -104,9 +104,11 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
     }
   }
   OfferCodeLabels();
-  if (desc_.cellEdited)
-    connect(&grid_, &CGridCtrl::EditEnd, this,
-            [this](int row, int col) { desc_.cellEdited(grid_, row, col); });
+  if (const ClearingCode* rule = desc_.clearingCode) {
+    codeColumn_ = Require(rule->field);
+    for (std::string_view name : rule->cleared) clearedColumns_.push_back(Require(name));
+    connect(&grid_, &CGridCtrl::EditEnd, this, &TableBinding::ApplyClearingCode);
+  }
   // A grid fitted to its texts stays fitted as they are edited: a column widens to show a
   // longer text whole (a chosen code label, a longer number), and never narrows under the
   // designer's eyes.
@@ -118,10 +120,14 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
     });
 }
 
-void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col) {
-  static constexpr int kBermAndWeirColumns[] = {4, 5, 8, 9, 11, 12, 15, 16};
-  if (grid.GetItemText(row, col) != ToQString(kDitchStructures.Label(2))) return;
-  for (int zeroed : kBermAndWeirColumns) grid.SetItemText(row, zeroed, QStringLiteral("0"));
+void TableBinding::ApplyClearingCode(int row, int col) {
+  const int field = FieldOf(col, side_);
+  if (col != codeColumn_ || field < 0) return;
+  const DataColumn& column = table_->DataColumns(side_)[field];
+  if (grid_.GetItemText(row, col) != ToQString(FormatField(column, desc_.clearingCode->code)))
+    return;
+  for (int cleared : clearedColumns_)
+    if (cleared > 0) grid_.SetItemText(row, cleared, QStringLiteral("0"));
 }
 
 void TableBinding::OfferCodeLabels() {
@@ -171,8 +177,15 @@ int TableBinding::FieldIndex(std::string_view name, Side side) const {
   return -1;
 }
 
+int TableBinding::Require(std::string_view field) {
+  for (size_t c = 0; c < desc_.columns.size(); ++c)
+    if (desc_.columns[c].field == field) return static_cast<int>(c) + 1;
+  missingName_ = true;
+  return -1;
+}
+
 bool TableBinding::IsResolved() const {
-  if (!table_) return false;
+  if (!table_ || missingName_) return false;
   for (Side s : {kLeft, kRight})
     for (size_t c = 1; c < fields_[s].size(); ++c)
       if (fields_[s][c] < 0) return false;

@@ -83,10 +83,12 @@ class PageTest : public ::testing::Test {
  protected:
   PageTest() { AddMainLine(session); }
   // Gives `to` one road, 主线, with an empty record.
-  void AddMainLine(SchemeSession& to) {
+  void AddMainLine(SchemeSession& to) { AddRoad(to, "主线"); }
+  // Gives `to` one road, `name`, with an empty record.
+  void AddRoad(SchemeSession& to, const std::string& name) {
     RoadRecordList records;
     records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
-    records.back()->roadName = "主线";
+    records.back()->roadName = name;
     to.ReplaceRoads(std::move(records));
   }
   RoadSectionStore& Record() { return *session.Record(0); }

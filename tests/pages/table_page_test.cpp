@@ -54,6 +54,23 @@ TEST_F(PageTest, TwentyNineTablePagesEachNameACatalogueTableAndShowEveryColumnOn
   }
 }
 
+TEST_F(PageTest, EveryGridOfEveryPageFindsTheColumnsItsRulesName) {
+  for (const PageEntry& entry : AllPageEntries()) {
+    SCOPED_TRACE(std::string(entry.className));
+    const auto page = entry.create(entry, context);
+    const auto bindings = page->findChildren<TableBinding*>();
+    if (const auto* table = dynamic_cast<TablePage*>(page.get()))
+      EXPECT_EQ(bindings.size(), table->GridCount());
+    for (const TableBinding* binding : bindings) EXPECT_TRUE(binding->IsResolved());
+  }
+  CGridCtrl grid;
+  TableBinding binding(CZLMHD.grid, kLeft, grid, recorders.messages);
+  EXPECT_GT(binding.Require("车行道厚"), 0);
+  EXPECT_TRUE(binding.IsResolved());
+  EXPECT_EQ(binding.Require("车行道宽"), -1);
+  EXPECT_FALSE(binding.IsResolved());
+}
+
 TEST_F(PageTest, FillingAPageAndWritingItBackLeavesEveryTableOfBothSidesUnchanged) {
   for (const PageEntry* entry : TablePageEntries()) {
     SCOPED_TRACE(std::string(entry->className));
