@@ -200,8 +200,9 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
     heading.mask = GridItem::kFormat;
     heading.format = kWrappingHeaderFormat;
     for (heading.col = 0; heading.col < 2; ++heading.col) levels_->SetItem(heading);
-    levels_->SetFocusCell(1, 1);
   }
+  // The level buttons act on the focus cell, which the new layout has lost.
+  levels_->SetFocusCell(1, 1);
   levels_->viewport()->update();
 }
 

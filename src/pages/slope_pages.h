@@ -42,8 +42,7 @@ struct SlopePageRow {
   PerSide<SlopeTable> RoadSectionStore::*table;  // the record's tables of this kind
   std::string_view copyCaption;                  // the button copying to the other side
   int captionDecimals;  // decimals of the end station in the level grid's caption
-  // After every fill of the level grid its heading cells (0, 0) and (0, 1) may wrap and the
-  // focus goes to cell (1, 1).
+  // The heading cells (0, 0) and (0, 1) of the level grid may wrap.
   bool wrapLevelHeadings;
 };
 

@@ -254,6 +254,25 @@ TEST_F(SlopePageTest, LevelRowsChangeTheGridOnlyUntilStored) {
   EXPECT_EQ(stored.levels[2], kStandard[2]);
 }
 
+TEST_F(SlopePageTest, OnTheLeftPagesTheLevelButtonsActAtOnceAfterLevelsAreShownOrImported) {
+  WriteTextFile(DataFile("标准.mb"), FormatSlopeTemplate(kStandard));
+  Table(&RoadSectionStore::cutSlopes, kLeft).count = 1;
+  Table(&RoadSectionStore::cutSlopes, kLeft).rows[0] = MakeSlopeSegment(100, kStandard);
+  for (std::string_view className : {"CHdmZLDBP", "CHdmZLQBP"}) {
+    for (Page::Button shows : {Page::kShowLevels, Page::kImportTemplate}) {
+      SCOPED_TRACE(std::string(className) + " " + std::to_string(shows));
+      Page& page = OpenSlope(className);
+      chooser.answers = {DataFile("标准.mb")};
+      Press(page, shows);
+      Press(page, Page::kInsertLevel);
+      EXPECT_EQ(page.LevelGrid().GetRowCount(), 6);
+      Press(page, Page::kDeleteLevel);
+      Press(page, Page::kDeleteLevel);
+      EXPECT_EQ(page.LevelGrid().GetRowCount(), 4);
+    }
+  }
+}
+
 TEST_F(SlopePageTest, LeavingStoresTheEndStationsButLevelEditsNeedStoring) {
   Page& page = OpenSlope("CHdmZLDBP");
   Type(page.SegmentGrid(), 1, 1, "120");
