@@ -21,8 +21,8 @@ TEST_F(PageTest, TheLandUseColumnOffersTheProjectListAndLearnsANewTypeInItsFile)
   project.ReplaceRoads(std::move(records));
   const PageContext projectContext{project, recorders.messages, files, recorders.trace};
   const PageEntry& entry = EntryOf("CYDLX1");
-  auto owned = entry.create(entry, projectContext);
-  auto& page = dynamic_cast<TablePage&>(*owned);
+  auto created = entry.create(entry, projectContext);
+  auto& page = dynamic_cast<TablePage&>(*created);
   page.show();
   page.Initialize();
   CGridCtrl& grid = page.Grid();

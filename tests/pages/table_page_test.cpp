@@ -59,8 +59,9 @@ TEST_F(PageTest, EveryGridOfEveryPageFindsTheColumnsItsRulesName) {
     SCOPED_TRACE(std::string(entry.className));
     const auto page = entry.create(entry, context);
     const auto bindings = page->findChildren<TableBinding*>();
-    if (const auto* table = dynamic_cast<TablePage*>(page.get()))
+    if (const auto* table = dynamic_cast<TablePage*>(page.get())) {
       EXPECT_EQ(bindings.size(), table->GridCount());
+    }
     for (const TableBinding* binding : bindings) EXPECT_TRUE(binding->IsResolved());
   }
   CGridCtrl grid;
