@@ -222,10 +222,7 @@ std::optional<SideDitchRow> DitchPage::PreviewRow() {
 }
 
 std::unique_ptr<PropertyPage> CreateDitchPage(const PageEntry& entry, const PageContext& context) {
-  auto page = std::make_unique<DitchPage>(context, ToQString(entry.caption), entry.hasLeaveHandler,
-                                          static_cast<const DitchPageDesc&>(*entry.descriptor));
-  page->setObjectName(ToQString(entry.className));
-  return page;
+  return Create<DitchPage>(entry, context, static_cast<const DitchPageDesc&>(*entry.descriptor));
 }
 
 }  // namespace hdmjm

@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "pages/property_page.h"
@@ -26,10 +27,12 @@ struct PageEntry {
   const PageDesc* descriptor = nullptr;  // what a table page shows; null for other pages
 };
 
-// Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler).
-template <class Page>
-std::unique_ptr<PropertyPage> Create(const PageEntry& entry, const PageContext& context) {
-  auto page = std::make_unique<Page>(context, ToQString(entry.caption), entry.hasLeaveHandler);
+// Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler, extra...).
+template <class Page, class... Extra>
+std::unique_ptr<PropertyPage> Create(const PageEntry& entry, const PageContext& context,
+                                     Extra&&... extra) {
+  auto page = std::make_unique<Page>(context, ToQString(entry.caption), entry.hasLeaveHandler,
+                                     std::forward<Extra>(extra)...);
   page->setObjectName(ToQString(entry.className));
   return page;
 }

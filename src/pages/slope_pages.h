@@ -126,10 +126,7 @@ class SlopeEditorPage : public PropertyPage {
 // The factory of the page table's rows.
 template <SlopePage page>
 std::unique_ptr<PropertyPage> CreateSlopePage(const PageEntry& entry, const PageContext& context) {
-  auto created = std::make_unique<SlopeEditorPage>(context, ToQString(entry.caption),
-                                                   entry.hasLeaveHandler, SlopePageData(page));
-  created->setObjectName(ToQString(entry.className));
-  return created;
+  return Create<SlopeEditorPage>(entry, context, SlopePageData(page));
 }
 
 }  // namespace hdmjm

@@ -112,10 +112,7 @@ void TablePage::WriteBack(RoadSectionStore& record) {
 }
 
 std::unique_ptr<PropertyPage> CreateTablePage(const PageEntry& entry, const PageContext& context) {
-  auto page = std::make_unique<TablePage>(context, ToQString(entry.caption), entry.hasLeaveHandler,
-                                          *entry.descriptor);
-  page->setObjectName(ToQString(entry.className));
-  return page;
+  return Create<TablePage>(entry, context, *entry.descriptor);
 }
 
 }  // namespace hdmjm
