@@ -16,7 +16,6 @@
 namespace hdmjm {
 namespace {
 
-// In the order of SlopePage.
 constexpr SlopePageRow kSlopePageRows[] = {
     {SlopePage::LeftEmbankment, kLeft, &RoadSectionStore::embankmentSlopes, "复制到右侧", 0, false},
     {SlopePage::RightEmbankment, kRight, &RoadSectionStore::embankmentSlopes, "复制到左侧", 0,
@@ -24,11 +23,6 @@ constexpr SlopePageRow kSlopePageRows[] = {
     {SlopePage::LeftCut, kLeft, &RoadSectionStore::cutSlopes, "复制到右侧", 2, false},
     {SlopePage::RightCut, kRight, &RoadSectionStore::cutSlopes, "复制到左侧", 0, true},
 };
-static_assert([] {
-  for (int i = 0; i < 4; ++i)
-    if (static_cast<int>(kSlopePageRows[i].page) != i) return false;
-  return true;
-}());
 
 constexpr int kSegmentWidths[] = {40, 100};
 constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
@@ -92,7 +86,9 @@ QLabel* Note(std::string_view text, QWidget* parent) {
 
 }  // namespace
 
-const SlopePageRow& SlopePageData(SlopePage page) { return kSlopePageRows[static_cast<int>(page)]; }
+const SlopePageRow& SlopePageData(SlopePage page) {
+  return *std::ranges::find(kSlopePageRows, page, &SlopePageRow::page);
+}
 
 SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& caption,
                                  bool hasLeaveHandler, const SlopePageRow& row)
