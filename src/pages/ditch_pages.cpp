@@ -100,6 +100,13 @@ constexpr PreviewField kPreviewFields[] = {
     {"左侧边坡", &SideDitchRow::slope1},          {"右侧边坡", &SideDitchRow::slope2},
     {"浆砌厚度", &SideDitchRow::liningThickness}, {kRadiusColumn, &SideDitchRow::bottomRadius}};
 
+// "<road><where>第<row>行<ditch>沟底半径小于半个水沟底宽！请重新设置沟底半径！", the row counted
+// from 1. Put together piece by piece: a road's name is never read as a placeholder.
+std::string RadiusMessage(std::string_view road, const RadiusCheck& check, int row) {
+  return std::string(road).append(check.where) + "第" + std::to_string(row) + "行" +
+         std::string(check.ditch) + "沟底半径小于半个水沟底宽！请重新设置沟底半径！";
+}
+
 }  // namespace
 
 const DitchPageDesc CLJSG{
@@ -114,11 +121,6 @@ const DitchPageDesc CZLDSG{
     {kLeft, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "左排水沟"}, "复制到右侧", {}};
 const DitchPageDesc CYLDSG{
     {kRight, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "右排水沟"}, "复制到左侧", {}};
-
-std::string RadiusMessage(std::string_view road, const RadiusCheck& check, int row) {
-  return std::string(road).append(check.where) + "第" + std::to_string(row) + "行" +
-         std::string(check.ditch) + "沟底半径小于半个水沟底宽！请重新设置沟底半径！";
-}
 
 void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMessages& messages,
                         std::function<std::string()> roadName) {

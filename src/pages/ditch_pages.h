@@ -29,10 +29,6 @@ struct RadiusCheck {
   std::string_view where = {};  // what the message names before the row, e.g. "关联断面"
 };
 
-// "<road><where>第<row>行<ditch>沟底半径小于半个水沟底宽！请重新设置沟底半径！", the row counted
-// from 1.
-std::string RadiusMessage(std::string_view road, const RadiusCheck& check, int row);
-
 // Tests every row `binding` writes back into its own table (copies into the other side are not
 // tested). A radius more than 0.001 away from 0 that is smaller than half of any of the widths
 // gives the message once for the row and is stored as 0; the grid keeps its text.
