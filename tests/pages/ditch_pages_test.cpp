@@ -69,8 +69,8 @@ TEST_F(DitchPages, ASideDitchRadiusBelowHalfTheWidthIsReportedPerRowAndStoredAsZ
 }
 
 TEST_F(DitchPages, ARoadNameHoldingAPlaceholderStaysWholeInTheRadiusMessages) {
-  const std::string road = "匝道%1";
-  AddRoad(session, road);
+  Record().roadName = "匝道%1";
+  session.SelectRoad(0);  // the sheet's current road is the renamed one
   Record().sideDitches[kRight] = {Ditch(100, 0.6, 0.4, 1, 1, 0.2)};
   OpenDitch("CYLQSG").Leave();
   AssocMedianDitchRow median{};

@@ -14,6 +14,13 @@ using Ranges = std::vector<StationRangeRow>;
 
 class MultiGridPages : public PageTest {
  protected:
+  // Makes the scheme's only road `name`, with the record `Record()` returns.
+  void NameRoad(const std::string& name) {
+    RoadRecordList records;
+    records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
+    records.back()->roadName = name;
+    session.ReplaceRoads(std::move(records));
+  }
   static Texts GroupTitles(const QWidget& page) {
     Texts titles;
     for (const QGroupBox* group : page.findChildren<QGroupBox*>())
@@ -95,7 +102,7 @@ TEST_F(MultiGridPages, OnTheMainLineTheAssociatedSectionPageOnlyShowsItsMessage)
 TEST_F(MultiGridPages, OnlyTheExactNameCountsAsTheMainLine) {
   for (const std::string name : {"主线 ", "主线2", "连接线"}) {
     SCOPED_TRACE(name);
-    AddRoad(session, name);
+    NameRoad(name);
     Record().assocCutFlattens = {{5, 6, 7}};  // shown although 路肩拉直 is empty
     TablePage& page = Open("CGLDM");
     EXPECT_EQ(page.Heading()->text().toStdString(), "输入" + name + "横断面数据");
@@ -105,7 +112,7 @@ TEST_F(MultiGridPages, OnlyTheExactNameCountsAsTheMainLine) {
 }
 
 TEST_F(MultiGridPages, TheAssociatedSectionPageChecksTheMedianDitchRadiusAndCommitsWhenLeft) {
-  AddRoad(session, "连接线");
+  NameRoad("连接线");
   AssocMedianDitchRow ditch{};
   ditch.width = 1.0;
   ditch.bottomRadius = 0.4;

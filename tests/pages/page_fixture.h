@@ -83,12 +83,10 @@ class PageTest : public ::testing::Test {
  protected:
   PageTest() { AddMainLine(session); }
   // Gives `to` one road, 主线, with an empty record.
-  void AddMainLine(SchemeSession& to) { AddRoad(to, "主线"); }
-  // Gives `to` one road, `name`, with an empty record.
-  void AddRoad(SchemeSession& to, const std::string& name) {
+  void AddMainLine(SchemeSession& to) {
     RoadRecordList records;
     records.push_back(std::make_unique<RoadSectionStore>(recorders.services()));
-    records.back()->roadName = name;
+    records.back()->roadName = "主线";
     to.ReplaceRoads(std::move(records));
   }
   RoadSectionStore& Record() { return *session.Record(0); }
