@@ -12,17 +12,17 @@
 
 namespace hdmjm {
 
-PropertySheet::PropertySheet(const QString& caption, std::span<const PageSpec> pages,
+PropertySheet::PropertySheet(const QString& caption, std::span<const PageEntry> pages,
                              const PageContext& context, QWidget* parent)
     : QDialog(parent), context_(context), tabs_(new QTabWidget(this)) {
   setWindowTitle(caption);
-  for (const PageSpec& spec : pages) {
+  for (const PageEntry& entry : pages) {
     auto* tab = new QWidget(tabs_);
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
     tabs_->addTab(
-        tab, QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())));
-    entries_.push_back(Entry{&spec, tab});
+        tab, QString::fromUtf8(entry.caption.data(), static_cast<qsizetype>(entry.caption.size())));
+    entries_.push_back(Entry{&entry, tab});
   }
   connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);
   // Every tab in view when the screen is wide enough; else as many as fit, and scroll arrows.
@@ -144,7 +144,7 @@ PropertyPage* PropertySheet::CreatePage(int index) {
   if (index < 0 || index >= PageCount()) return nullptr;
   Entry& entry = entries_[index];
   if (entry.page) return entry.page;
-  std::unique_ptr<PropertyPage> created = entry.spec->create(*entry.spec, context_);
+  std::unique_ptr<PropertyPage> created = entry.row->create(*entry.row, context_);
   PropertyPage* page = created.release();
   entry.tab->layout()->addWidget(page);  // the tab owns the page from here on
   entry.page = page;

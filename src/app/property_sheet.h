@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
 
 class QTabWidget;
 
@@ -22,8 +22,8 @@ class PropertySheet : public QDialog {
   Q_OBJECT
 
  public:
-  PropertySheet(const QString& caption, std::span<const PageSpec> pages, const PageContext& context,
-                QWidget* parent = nullptr);
+  PropertySheet(const QString& caption, std::span<const PageEntry> pages,
+                const PageContext& context, QWidget* parent = nullptr);
 
   QTabWidget* Tabs() const { return tabs_; }
   int PageCount() const { return static_cast<int>(entries_.size()); }
@@ -49,7 +49,7 @@ class PropertySheet : public QDialog {
 
  private:
   struct Entry {
-    const PageSpec* spec;
+    const PageEntry* row;  // the page table's row of the tab
     QWidget* tab;
     PropertyPage* page = nullptr;
   };

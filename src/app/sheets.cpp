@@ -6,8 +6,8 @@
 
 namespace hdmjm {
 
-std::span<const PageSpec> MainSheetPages() {
-  static const std::vector<PageSpec> pages =
+std::span<const PageEntry> MainSheetPages() {
+  static const std::vector<PageEntry> pages =
       MainSheetPages({&Create<SetDlg>, &Create<SideSheetOpener<HDMContainer>>,
                       &Create<SideSheetOpener<HDMContainerR>>});
   return pages;
@@ -21,7 +21,7 @@ QString MainSheetTitle(const std::string& database) {
       .arg(caption, QString::fromStdString(std::filesystem::path(database).stem().string()), file);
 }
 
-HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageSpec> pages)
+HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageEntry> pages)
     : PropertySheet(MainSheetTitle(), pages, context, parent) {}
 
 bool HDMJM::AfterOk() {

@@ -7,7 +7,7 @@ namespace hdmjm {
 
 // The main sheet's page table with the application's own pages: the settings page and the two
 // side-sheet openers.
-std::span<const PageSpec> MainSheetPages();
+std::span<const PageEntry> MainSheetPages();
 
 // The main sheet's title: its caption, followed by the scheme and its file when one is open
 // ("横断面数据 - 示例方案 (/…/data/示例方案.mdb)"), so that two windows on two schemes differ.
@@ -20,7 +20,7 @@ class HDMJM : public PropertySheet {
 
  public:
   explicit HDMJM(const PageContext& context, QWidget* parent = nullptr,
-                 std::span<const PageSpec> pages = MainSheetPages());
+                 std::span<const PageEntry> pages = MainSheetPages());
 
  protected:
   // Saves every road; the sheet stays open when not every road was saved.

@@ -23,8 +23,8 @@ constexpr GridColumn InterceptColumn(int index, bool right) {
       {"水沟深(m)", "终止水沟深"},     {"水沟底宽(m)", "终止水沟底宽"}, {"内侧边坡(m)", "内侧边坡"},
       {"外侧边坡(m)", "外侧边坡"},     {kLining, "浆砌厚度"},           {kRadius, kRadiusColumn}};
   GridColumn column = kColumns[index];
-  if (right && index == 8) column.header = "内侧边坡(1:)";
-  if (right && index == 9) column.header = "外侧边坡(1:)";
+  if (right && column.field == "内侧边坡") column.header = "内侧边坡(1:)";
+  if (right && column.field == "外侧边坡") column.header = "外侧边坡(1:)";
   return column;
 }
 template <bool kRight>
@@ -33,7 +33,7 @@ constexpr auto kInterceptColumns = [] {
   for (int i = 0; i < 12; ++i) columns[i] = InterceptColumn(i, kRight);
   return columns;
 }();
-constexpr int kInterceptWidths[] = {4, 8};
+constexpr std::string_view kInterceptWidths[] = {"起始水沟底宽", "终止水沟底宽"};
 
 // 侧沟: the left table names its slopes 左侧边坡 and 右侧边坡.
 constexpr GridColumn kSideDitchColumns[] = {{"分段终点里程", "分段终里程"},
@@ -43,7 +43,7 @@ constexpr GridColumn kSideDitchColumns[] = {{"分段终点里程", "分段终里
                                             {"外侧边坡(1:)", "右侧边坡", "外侧边坡"},
                                             {kLining, "浆砌厚度"},
                                             {kRadius, kRadiusColumn}};
-constexpr int kSideDitchWidths[] = {2};
+constexpr std::string_view kSideDitchWidths[] = {"水沟底宽"};
 
 // 排水沟: the bottom width and the depth of each end are held crosswise, the value under a
 // width header in the depth column and the other way round, as the stored tables have it.
@@ -67,7 +67,13 @@ constexpr GridColumn kEmbankmentDitchColumns[] = {{"类型", "坡脚墙"},
                                                   {"外侧边坡(1:)", "外侧边坡"},
                                                   {"挡水堰边坡(1:)", "挡水堰坡"},
                                                   {kRadius, kRadiusColumn}};
-constexpr int kEmbankmentDitchWidths[] = {6, 13};
+// The widths the designer reads under the width headers: held in the depth columns.
+constexpr std::string_view kEmbankmentDitchWidths[] = {"起始水沟深", "终止水沟深"};
+// A shoulder ditch (2-路肩沟) has no berm and no weir.
+constexpr std::string_view kBermAndWeir[] = {"起始护坡道宽", "起始护坡道厚", "起始挡水堰宽",
+                                             "起始挡水堰厚", "终止护坡道宽", "终止护坡道厚",
+                                             "终止挡水堰宽", "终止挡水堰厚"};
+constexpr ClearingCode kShoulderDitch{"坡脚墙", 2, kBermAndWeir};
 
 constexpr GridDesc InterceptDitch(std::span<const GridColumn> columns) {
   return {.table = kInterceptDitchTable,
@@ -80,72 +86,64 @@ constexpr GridDesc EmbankmentDitch() {
   return {.table = kEmbankmentDitchTable,
           .columns = kEmbankmentDitchColumns,
           .numberHeader = "序号",
-          .cellEdited = &ZeroShoulderDitchCells};
+          .clearingCode = &kShoulderDitch};
 }
 
-constexpr RadiusCheck Check(int radiusColumn, std::span<const int> widths,
-                            std::string_view message) {
-  return {radiusColumn, widths, message};
-}
+// The side-ditch fields the preview draws, by the names of the left table's columns (the right
+// table's stand in the same grid columns).
+struct PreviewField {
+  std::string_view field;
+  double SideDitchRow::*member;
+};
+constexpr PreviewField kPreviewFields[] = {
+    {"水沟底宽", &SideDitchRow::bottomWidth},     {"沟深", &SideDitchRow::depth},
+    {"左侧边坡", &SideDitchRow::slope1},          {"右侧边坡", &SideDitchRow::slope2},
+    {"浆砌厚度", &SideDitchRow::liningThickness}, {kRadiusColumn, &SideDitchRow::bottomRadius}};
 
-// The grid columns of a side-ditch row that the preview reads, in the order of its fields.
-constexpr int kPreviewBottomWidth = 2, kPreviewDepth = 3, kPreviewInner = 4, kPreviewOuter = 5,
-              kPreviewLining = 6, kPreviewRadius = 7;
+// "<road><where>第<row>行<ditch>沟底半径小于半个水沟底宽！请重新设置沟底半径！", the row counted
+// from 1. Put together piece by piece: a road's name is never read as a placeholder.
+std::string RadiusMessage(std::string_view road, const RadiusCheck& check, int row) {
+  return std::string(road).append(check.where) + "第" + std::to_string(row) + "行" +
+         std::string(check.ditch) + "沟底半径小于半个水沟底宽！请重新设置沟底半径！";
+}
 
 }  // namespace
 
 const DitchPageDesc CLJSG{
-    {kLeft, true, InterceptDitch(kInterceptColumns<false>)},
-    Check(12, kInterceptWidths, "%1第%2行左天沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-    {},
-    {}};
+    {kLeft, true, InterceptDitch(kInterceptColumns<false>)}, {kInterceptWidths, "左天沟"}, {}, {}};
 const DitchPageDesc CRJSG{
-    {kRight, true, InterceptDitch(kInterceptColumns<true>)},
-    Check(12, kInterceptWidths, "%1第%2行右天沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-    {},
-    {}};
+    {kRight, true, InterceptDitch(kInterceptColumns<true>)}, {kInterceptWidths, "右天沟"}, {}, {}};
 const DitchPageDesc CZLQSG{
-    {kLeft, true, SideDitch()},
-    Check(7, kSideDitchWidths, "%1第%2行左侧沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-    "复制到右侧",
-    "刷新视图"};
+    {kLeft, true, SideDitch()}, {kSideDitchWidths, "左侧沟"}, "复制到右侧", "刷新视图"};
 const DitchPageDesc CYLQSG{
-    {kRight, true, SideDitch()},
-    Check(7, kSideDitchWidths, "%1第%2行右侧沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-    "复制到左侧",
-    "刷新视图 "};
-const DitchPageDesc CZLDSG{{kLeft, true, EmbankmentDitch()},
-                           Check(20, kEmbankmentDitchWidths,
-                                 "%1第%2行左排水沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-                           "复制到右侧",
-                           {}};
-const DitchPageDesc CYLDSG{{kRight, true, EmbankmentDitch()},
-                           Check(20, kEmbankmentDitchWidths,
-                                 "%1第%2行右排水沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"),
-                           "复制到左侧",
-                           {}};
+    {kRight, true, SideDitch()}, {kSideDitchWidths, "右侧沟"}, "复制到左侧", "刷新视图 "};
+const DitchPageDesc CZLDSG{
+    {kLeft, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "左排水沟"}, "复制到右侧", {}};
+const DitchPageDesc CYLDSG{
+    {kRight, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "右排水沟"}, "复制到左侧", {}};
 
 void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMessages& messages,
                         std::function<std::string()> roadName) {
-  binding.SetRowCheck([&binding, check, &messages, roadName = std::move(roadName)](
-                          int tableRow, std::vector<FieldValue>& fields) {
-    const Side side = binding.TableSide();
-    const int radiusField = binding.FieldOf(check.radiusColumn, side);
-    if (radiusField < 0) return;
-    const double* radius = std::get_if<double>(&fields[radiusField]);
-    if (!radius || !(std::abs(*radius) > 0.001)) return;  // a flat bottom, never tested
-    for (int column : check.widthColumns) {
-      const int widthField = binding.FieldOf(column, side);
-      const double* width = widthField < 0 ? nullptr : std::get_if<double>(&fields[widthField]);
-      if (!width || !(*radius < *width / 2)) continue;
-      messages.Show(QString::fromUtf8(check.message.data(), qsizetype(check.message.size()))
-                        .arg(QString::fromStdString(roadName()))
-                        .arg(tableRow + 1)
-                        .toStdString());
-      fields[radiusField] = 0.0;
-      return;
-    }
-  });
+  const int radiusColumn = binding.Require(kRadiusColumn);
+  std::vector<int> widthColumns;
+  for (std::string_view width : check.widths) widthColumns.push_back(binding.Require(width));
+  binding.SetRowCheck(
+      [&binding, check, radiusColumn, widthColumns, &messages, roadName = std::move(roadName)](
+          int tableRow, std::vector<FieldValue>& fields) {
+        const Side side = binding.TableSide();
+        const int radiusField = binding.FieldOf(radiusColumn, side);
+        if (radiusField < 0) return;
+        const double* radius = std::get_if<double>(&fields[radiusField]);
+        if (!radius || !(std::abs(*radius) > 0.001)) return;  // a flat bottom, never tested
+        for (int column : widthColumns) {
+          const int widthField = binding.FieldOf(column, side);
+          const double* width = widthField < 0 ? nullptr : std::get_if<double>(&fields[widthField]);
+          if (!width || !(*radius < *width / 2)) continue;
+          messages.Show(RadiusMessage(roadName(), check, tableRow + 1));
+          fields[radiusField] = 0.0;
+          return;
+        }
+      });
 }
 
 DitchPage::DitchPage(const PageContext& context, const QString& caption, bool hasLeaveHandler,
@@ -154,8 +152,8 @@ DitchPage::DitchPage(const PageContext& context, const QString& caption, bool ha
   const GridPanel& panel = Panel(0);
   InstallRadiusCheck(*panel.binding, desc.radius, Context().messages,
                      [this] { return writingRoad_; });
-  const auto addButton = [&](std::string_view caption, const char* name) {
-    auto* button = new QPushButton(ToQString(caption), this);
+  const auto addButton = [&](std::string_view text, const char* name) {
+    auto* button = new QPushButton(ToQString(text), this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     panel.buttons->insertWidget(panel.buttons->count() - 1, button);  // before the stretch
@@ -167,6 +165,8 @@ DitchPage::DitchPage(const PageContext& context, const QString& caption, bool ha
   }
   if (!desc.refreshCaption.empty()) {
     refreshButton_ = addButton(desc.refreshCaption, "refreshButton");
+    for (const PreviewField& field : kPreviewFields)
+      previewColumns_.push_back(panel.binding->Require(field.field));
     preview_ = new PreviewBox(this);
     preview_->setObjectName(QStringLiteral("preview"));
     preview_->setMinimumHeight(120);
@@ -216,22 +216,15 @@ std::optional<SideDitchRow> DitchPage::PreviewRow() {
   const CGridCtrl& grid = Grid();
   const int row = grid.GetFocusCell().row;
   if (row < 1 || row >= grid.GetRowCount() - 1) return std::nullopt;  // none, or the append row
-  const auto cell = [&](int col) { return DecimalValue(grid.GetItemText(row, col).toStdString()); };
   SideDitchRow ditch;
-  ditch.bottomWidth = cell(kPreviewBottomWidth);
-  ditch.depth = cell(kPreviewDepth);
-  ditch.slope1 = cell(kPreviewInner);
-  ditch.slope2 = cell(kPreviewOuter);
-  ditch.liningThickness = cell(kPreviewLining);
-  ditch.bottomRadius = cell(kPreviewRadius);
+  for (size_t i = 0; i < previewColumns_.size(); ++i)
+    ditch.*kPreviewFields[i].member =
+        DecimalValue(grid.GetItemText(row, previewColumns_[i]).toStdString());
   return ditch;
 }
 
-std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context) {
-  auto page = std::make_unique<DitchPage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
-                                          static_cast<const DitchPageDesc&>(*spec.descriptor));
-  page->setObjectName(ToQString(spec.className));
-  return page;
+std::unique_ptr<PropertyPage> CreateDitchPage(const PageEntry& entry, const PageContext& context) {
+  return Create<DitchPage>(entry, context, static_cast<const DitchPageDesc&>(*entry.descriptor));
 }
 
 }  // namespace hdmjm

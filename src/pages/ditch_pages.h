@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pages/table_page.h"
 #include "slopes/preview_geometry.h"
@@ -20,12 +21,12 @@ namespace hdmjm {
 
 class PreviewBox;
 
-// A ditch-bottom radius that must reach half of each of a row's bottom widths. Columns are grid
-// columns, so the widths are the values shown under the width headers.
+// A ditch-bottom radius (data column 沟底半径) that must reach half of each of a row's bottom
+// widths. Columns go by the names the descriptor's columns give them.
 struct RadiusCheck {
-  int radiusColumn = -1;
-  std::span<const int> widthColumns;
-  std::string_view message;  // %1: the road's name, %2: the row's number counted from 1
+  std::span<const std::string_view> widths;
+  std::string_view ditch;       // the ditch as the message names it, e.g. "左侧沟"
+  std::string_view where = {};  // what the message names before the row, e.g. "关联断面"
 };
 
 // Tests every row `binding` writes back into its own table (copies into the other side are not
@@ -75,10 +76,12 @@ class DitchPage : public TablePage {
   QPushButton* copyButton_ = nullptr;
   QPushButton* refreshButton_ = nullptr;
   PreviewBox* preview_ = nullptr;
-  bool previewed_ = false;  // the preview was painted since the fill
+  std::vector<int> previewColumns_;  // the grid columns the preview reads
+  bool previewed_ = false;           // the preview was painted since the fill
 };
 
-// The factory of the ditch pages; the page table row's descriptor is one of the DitchPageDesc above.
-std::unique_ptr<PropertyPage> CreateDitchPage(const PageSpec& spec, const PageContext& context);
+// The factory of the ditch pages; the page table row's descriptor is one of the DitchPageDesc
+// above.
+std::unique_ptr<PropertyPage> CreateDitchPage(const PageEntry& entry, const PageContext& context);
 
 }  // namespace hdmjm

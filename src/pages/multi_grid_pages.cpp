@@ -39,9 +39,8 @@ constexpr GridDesc kShoulders = Associated(kAssocShoulderTable, kShoulderColumns
 constexpr GridDesc kMedianDitches = Associated(kAssocMedianDitchTable, kMedianDitchColumns);
 constexpr GridDesc kCutFlattens = Associated(kAssocCutFlattenTable, kCutFlattenColumns);
 
-constexpr int kMedianDitchWidths[] = {3};
-constexpr RadiusCheck kMedianDitchRadius{
-    8, kMedianDitchWidths, "%1关联断面第%2行线间沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"};
+constexpr std::string_view kMedianDitchWidths[] = {"沟宽"};
+constexpr RadiusCheck kMedianDitchRadius{kMedianDitchWidths, "线间沟", "关联断面"};
 
 }  // namespace
 

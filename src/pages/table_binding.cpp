@@ -3,15 +3,11 @@
 #include <new>
 
 #include "grid/typedgridctrl.h"
+#include "pages/qt_text.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
 namespace {
-
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
-QString ToQt(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The value a data column holds when no grid column shows it.
 FieldValue EmptyField(const DataColumn& column) {
@@ -108,9 +104,11 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
     }
   }
   OfferCodeLabels();
-  if (desc_.cellEdited)
-    connect(&grid_, &CGridCtrl::EditEnd, this,
-            [this](int row, int col) { desc_.cellEdited(grid_, row, col); });
+  if (const ClearingCode* rule = desc_.clearingCode) {
+    codeColumn_ = Require(rule->field);
+    for (std::string_view name : rule->cleared) clearedColumns_.push_back(Require(name));
+    connect(&grid_, &CGridCtrl::EditEnd, this, &TableBinding::ApplyClearingCode);
+  }
   // A grid fitted to its texts stays fitted as they are edited: a column widens to show a
   // longer text whole (a chosen code label, a longer number), and never narrows under the
   // designer's eyes.
@@ -122,10 +120,14 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
     });
 }
 
-void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col) {
-  static constexpr int kBermAndWeirColumns[] = {4, 5, 8, 9, 11, 12, 15, 16};
-  if (grid.GetItemText(row, col) != ToQt(kDitchStructures.Label(2))) return;
-  for (int zeroed : kBermAndWeirColumns) grid.SetItemText(row, zeroed, QStringLiteral("0"));
+void TableBinding::ApplyClearingCode(int row, int col) {
+  const int field = FieldOf(col, side_);
+  if (col != codeColumn_ || field < 0) return;
+  const DataColumn& column = table_->DataColumns(side_)[field];
+  if (grid_.GetItemText(row, col) != ToQString(FormatField(column, desc_.clearingCode->code)))
+    return;
+  for (int cleared : clearedColumns_)
+    if (cleared > 0) grid_.SetItemText(row, cleared, QStringLiteral("0"));
 }
 
 void TableBinding::OfferCodeLabels() {
@@ -136,7 +138,8 @@ void TableBinding::OfferCodeLabels() {
     const int field = fields_[side_][col];
     if (field < 0 || !columns[field].codes) continue;
     ColumnChoices choices;
-    for (std::string_view label : columns[field].codes->Labels()) choices.items.append(ToQt(label));
+    for (std::string_view label : columns[field].codes->Labels())
+      choices.items.append(ToQString(label));
     typed->SetColumnChoices(col, std::move(choices));
   }
 }
@@ -150,7 +153,7 @@ void TableBinding::UseLandTypes(LandTypeList& list) {
     choices.editable = true;
     choices.load = [&list] {
       QStringList items;
-      for (const std::string& item : list.Load()) items.append(QString::fromStdString(item));
+      for (const std::string& item : list.Load()) items.append(ToQString(item));
       return items;
     };
     choices.learn = [&list](const QString& text) { list.Add(text.toStdString()); };
@@ -174,8 +177,15 @@ int TableBinding::FieldIndex(std::string_view name, Side side) const {
   return -1;
 }
 
+int TableBinding::Require(std::string_view field) {
+  for (size_t c = 0; c < desc_.columns.size(); ++c)
+    if (desc_.columns[c].field == field) return static_cast<int>(c) + 1;
+  missingName_ = true;
+  return -1;
+}
+
 bool TableBinding::IsResolved() const {
-  if (!table_) return false;
+  if (!table_ || missingName_) return false;
   for (Side s : {kLeft, kRight})
     for (size_t c = 1; c < fields_[s].size(); ++c)
       if (fields_[s][c] < 0) return false;
@@ -187,9 +197,9 @@ void TableBinding::Fill(const RoadSectionStore* record) {
   const int cols = static_cast<int>(desc_.columns.size()) + 1;
   LayOutGrid(grid_, rows, cols, desc_.appendRowReadOnly);
 
-  grid_.SetItemText(0, 0, ToQt(desc_.numberHeader));
+  grid_.SetItemText(0, 0, ToQString(desc_.numberHeader));
   for (int col = 1; col < cols; ++col)
-    grid_.SetItemText(0, col, ToQt(desc_.columns[col - 1].header));
+    grid_.SetItemText(0, col, ToQString(desc_.columns[col - 1].header));
   const int wrapping = desc_.wrappingHeaders < 0 ? cols : std::min(desc_.wrappingHeaders, cols);
   GridItem header;
   header.mask = GridItem::kFormat;
@@ -204,7 +214,7 @@ void TableBinding::Fill(const RoadSectionStore* record) {
         if (field < 0) continue;
         grid_.SetItemText(
             row + 1, col,
-            ToQt(FormatField(columns[field], table_->Get(*record, side_, row, field))));
+            ToQString(FormatField(columns[field], table_->Get(*record, side_, row, field))));
       }
     }
   }

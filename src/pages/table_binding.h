@@ -48,12 +48,14 @@ enum class Sizing {
 
 enum class InsertFocus { FirstColumn, KeepColumn };
 
-// Runs after a cell of the grid changed, however it changed (typed, pasted, cut, deleted).
-using CellEdited = void (*)(CGridCtrl& grid, int row, int col);
-
-// The embankment-ditch rule: a row whose text turns to "2-路肩沟" (a shoulder ditch, which has no
-// berm and no weir) gets 0 in its berm and weir cells, columns 4, 5, 8, 9, 11, 12, 15 and 16.
-void ZeroShoulderDitchCells(CGridCtrl& grid, int row, int col);
+// A code that empties other fields of its row: when a cell of data column `field` changes to
+// the label of `code`, however it changed (typed, pasted, cut), the row's cells of `cleared` get
+// 0. Columns go by the names the descriptor's columns give them (GridColumn::field).
+struct ClearingCode {
+  std::string_view field;
+  int code;
+  std::span<const std::string_view> cleared;
+};
 
 struct GridDesc {
   std::string_view table;  // the catalogue's base name (kXxxTable)
@@ -67,7 +69,7 @@ struct GridDesc {
   int headerRowHeight = kRowHeight;        // Sizing::Fixed
   int wrappingHeaders = 0;  // header cells from column 0 on whose text may wrap; -1: all
   InsertFocus insertFocus = InsertFocus::FirstColumn;
-  CellEdited cellEdited = nullptr;
+  const ClearingCode* clearingCode = nullptr;
   std::string_view insertCaption = "插入一行";
   std::string_view deleteCaption = "删除一行";
 };
@@ -116,8 +118,12 @@ class TableBinding : public QObject {
   int FieldOf(int gridColumn, Side side) const;
   // The data column named `name` of side `side`'s table; -1 when there is none.
   int FieldIndex(std::string_view name, Side side) const;
-  // Every grid column names a data column of the table on both sides; a page whose columns do
-  // not is a programming error, which this finds.
+  // The grid column whose descriptor entry names data column `field` (GridColumn::field, the
+  // left or only table's name), for a rule of the page that cannot do without it. A name no
+  // column has gives -1 and leaves the binding unresolved.
+  int Require(std::string_view field);
+  // Every grid column names a data column of the table on both sides, and every required name a
+  // grid column; a page whose names do not is a programming error, which this finds.
   bool IsResolved() const;
 
   // Shows the table of `record` (nothing but the empty layout for null).
@@ -145,6 +151,7 @@ class TableBinding : public QObject {
   // A typed grid's code columns offer their labels.
   void OfferCodeLabels();
   void ApplySizes();
+  void ApplyClearingCode(int row, int col);
 
   const GridDesc& desc_;
   Side side_;
@@ -154,6 +161,9 @@ class TableBinding : public QObject {
   // Per side, the data column of each grid column (index 0: the number column, -1).
   PerSide<std::vector<int>> fields_;
   RowCheck rowCheck_;
+  bool missingName_ = false;  // a required name found no column
+  int codeColumn_ = -1;       // the clearing code's grid columns
+  std::vector<int> clearedColumns_;
 };
 
 }  // namespace hdmjm

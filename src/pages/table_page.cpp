@@ -88,7 +88,7 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side, const 
 }
 
 QString TablePage::HeadingText() const {
-  return ToQString(kHeadingFormat).arg(QString::fromStdString(Session().CurrentRoadName()));
+  return ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName()));
 }
 
 std::vector<TableBinding*> TablePage::OrderedBindings() const {
@@ -111,11 +111,8 @@ void TablePage::WriteBack(RoadSectionStore& record) {
     if (!binding->WriteBack(record)) return;
 }
 
-std::unique_ptr<PropertyPage> CreateTablePage(const PageSpec& spec, const PageContext& context) {
-  auto page = std::make_unique<TablePage>(context, ToQString(spec.caption), spec.hasLeaveHandler,
-                                          *spec.descriptor);
-  page->setObjectName(ToQString(spec.className));
-  return page;
+std::unique_ptr<PropertyPage> CreateTablePage(const PageEntry& entry, const PageContext& context) {
+  return Create<TablePage>(entry, context, *entry.descriptor);
 }
 
 }  // namespace hdmjm

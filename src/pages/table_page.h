@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
 #include "pages/table_binding.h"
 
 class QBoxLayout;
@@ -81,6 +81,6 @@ class TablePage : public PropertyPage {
 };
 
 // The factory of every page built from its descriptor.
-std::unique_ptr<PropertyPage> CreateTablePage(const PageSpec& spec, const PageContext& context);
+std::unique_ptr<PropertyPage> CreateTablePage(const PageEntry& entry, const PageContext& context);
 
 }  // namespace hdmjm

@@ -54,11 +54,27 @@ class NumberStream {
   std::size_t at_ = 0;
 };
 
+// In the order of SlopePage.
+constexpr SlopeTemplateNames kTemplateNames[] = {
+    {"左路堤边坡模版", "左路堤边坡模版", "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+     "左路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true},
+    {"右路堤边坡模版基线", "右路堤边坡模版", "路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+     "右路堤边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true},
+    {"左路堑边坡模版基线", "左路堑边坡模版基线", "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+     "左路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", false},
+    {"右路堑边坡模版", "右路堑边坡模版", "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||",
+     "右路堑边坡模板文件(*.mb)|*.mb|(*.*)|*.*||", true},
+};
+
 std::string FileMessage(const std::filesystem::path& path, const std::string& what) {
   return "边坡模板文件" + path.string() + ": " + what;
 }
 
 }  // namespace
+
+const SlopeTemplateNames& TemplateNames(SlopePage page) {
+  return kTemplateNames[static_cast<int>(page)];
+}
 
 std::string ProposedTemplatePath(const ProjectPaths& paths, std::string_view stem,
                                  double endStation) {

@@ -30,9 +30,16 @@ inline constexpr std::string_view kTemplateExtension = ".mb";
 inline constexpr std::string_view kTooManyLevels = "每个分段最多30级边坡!";
 inline constexpr std::string_view kTooManySegments = "每侧最多300个分段!";
 
-inline const SlopeTemplateNames& TemplateNames(SlopePage page) {
-  return SlopePageData(page).templates;
-}
+// What a slope page proposes and offers in its template dialogs.
+struct SlopeTemplateNames {
+  std::string_view saveStem;  // file name before the rounded end station, e.g. "左路堤边坡模版"
+  std::string_view importStem;
+  std::string_view saveFilter;  // "text|pattern|text|pattern||" as FileChooser takes it
+  std::string_view importFilter;
+  bool resolvePathsOnSave;  // the left cut page saves into the project folder as last read
+};
+
+const SlopeTemplateNames& TemplateNames(SlopePage page);
 
 // projectFolder/data/<stem><end station rounded to a whole number>.mb; 1234.56 gives "1235".
 std::string ProposedTemplatePath(const ProjectPaths& paths, std::string_view stem,

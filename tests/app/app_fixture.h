@@ -87,9 +87,9 @@ inline std::vector<std::string> Commits(const RoadSectionStore& record) {
 }
 
 // The same pages, each an EditPage with the same caption and leave handler.
-inline std::vector<PageSpec> AsEditPages(std::span<const PageSpec> pages) {
-  std::vector<PageSpec> edited(pages.begin(), pages.end());
-  for (PageSpec& spec : edited) spec.create = &Create<EditPage>;
+inline std::vector<PageEntry> AsEditPages(std::span<const PageEntry> pages) {
+  std::vector<PageEntry> edited(pages.begin(), pages.end());
+  for (PageEntry& entry : edited) entry.create = &Create<EditPage>;
   return edited;
 }
 

@@ -104,7 +104,7 @@ class SetDlgTest : public ::testing::Test, protected SchemeProject {
   ScriptedFileChooser files;
   SchemeSession session{installRoot};
   PageContext context{session, recorders.messages, files, recorders.trace};
-  std::vector<PageSpec> pages;
+  std::vector<PageEntry> pages;
   std::unique_ptr<HDMJM> sheet;
 };
 

@@ -9,8 +9,8 @@
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
 #include "pages/multi_grid_pages.h"
+#include "pages/slope_pages.h"
 #include "pages/table_page.h"
-#include "slopes/slope_page.h"
 
 namespace hdmjm::test {
 namespace {
@@ -114,11 +114,11 @@ TEST_F(SheetLayout, EveryPageOfBothSideSheetsIsLaidOutWhole) {
 }
 
 TEST_F(SheetLayout, AssociatedSectionPageShowsItsThreeGridsWhole) {
-  const std::span<const PageSpec> main = MainSheetPages();
+  const std::span<const PageEntry> main = MainSheetPages();
   const auto associated = std::find_if(
-      main.begin(), main.end(), [](const PageSpec& spec) { return spec.className == "CGLDM"; });
+      main.begin(), main.end(), [](const PageEntry& entry) { return entry.className == "CGLDM"; });
   ASSERT_NE(associated, main.end());
-  const std::vector<PageSpec> pages{main[3], *associated};
+  const std::vector<PageEntry> pages{main[3], *associated};
   PropertySheet sheet(QStringLiteral("横断面数据"), pages, context);
   sheet.show();
   ClickTab(sheet, 1);

@@ -50,7 +50,7 @@ TEST_F(SheetTest, EachSheetListsItsPagesInTabOrderUnderTheirCaptions) {
 }
 
 TEST_F(SheetTest, PagesAreCreatedAndFilledOnlyWhenTheirTabIsFirstShown) {
-  const std::vector<PageSpec> pages = AsEditPages(LeftSheetPages());
+  const std::vector<PageEntry> pages = AsEditPages(LeftSheetPages());
   PropertySheet sheet("左标准断面参数", pages, context);
   EXPECT_EQ(sheet.Page(0), nullptr);
   sheet.show();
@@ -64,7 +64,7 @@ TEST_F(SheetTest, PagesAreCreatedAndFilledOnlyWhenTheirTabIsFirstShown) {
 }
 
 TEST_F(SheetTest, LeavingCommitsOnlyPagesWithALeaveHandlerAndCancelRunsNoHandler) {
-  const std::vector<PageSpec> pages = AsEditPages(LeftSheetPages());
+  const std::vector<PageEntry> pages = AsEditPages(LeftSheetPages());
   PropertySheet sheet("左标准断面参数", pages, context);
   sheet.show();         // 左路基限宽: leave handler
   ClickTab(sheet, 10);  // 左挡墙分段: OK only
@@ -75,7 +75,7 @@ TEST_F(SheetTest, LeavingCommitsOnlyPagesWithALeaveHandlerAndCancelRunsNoHandler
 }
 
 TEST_F(SheetTest, OkLeavesTheCurrentPageThenRunsTheOkHandlersOfCreatedPagesInTabOrder) {
-  const std::vector<PageSpec> pages = AsEditPages(RightSheetPages());
+  const std::vector<PageEntry> pages = AsEditPages(RightSheetPages());
   PropertySheet sheet("右标准断面参数", pages, context);
   sheet.show();        // 右路基限宽
   ClickTab(sheet, 6);  // 右路堑边坡
@@ -91,7 +91,7 @@ TEST_F(SheetTest, OkLeavesTheCurrentPageThenRunsTheOkHandlersOfCreatedPagesInTab
 }
 
 TEST_F(SheetTest, SelectingASideTabRunsItsSheetAtOnceAndTheTabStaysSelected) {
-  std::vector<PageSpec> pages(MainSheetPages().begin(), MainSheetPages().end());
+  std::vector<PageEntry> pages(MainSheetPages().begin(), MainSheetPages().end());
   pages[0].create = &Create<EditPage>;  // no database behind this sheet
   HDMJM main(context, nullptr, pages);
   main.show();

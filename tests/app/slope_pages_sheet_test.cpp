@@ -5,7 +5,7 @@
 #include "app/sheets.h"
 #include "app_fixture.h"
 #include "grid/gridctrl.h"
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 #include "store/scheme.h"
 
 namespace hdmjm::test {

@@ -98,10 +98,10 @@ TEST_F(TablePagesInASheet, OkStoresEveryPageAndTheSavedDatabaseHoldsTheEdits) {
 TEST(PageTables, EveryTableNamedByTheSheetsAndTheSettingsPageIsInTheCatalogue) {
   for (std::string_view name : SetDlg::TableNames()) EXPECT_NE(FindTable(name), nullptr) << name;
   for (auto pages : {MainSheetPages(), LeftSheetPages(), RightSheetPages()}) {
-    for (const PageSpec& spec : pages) {
-      EXPECT_NE(spec.create, nullptr) << spec.className;
-      if (spec.descriptor) {
-        EXPECT_NE(FindTable(spec.descriptor->grid.table), nullptr) << spec.className;
+    for (const PageEntry& entry : pages) {
+      EXPECT_NE(entry.create, nullptr) << entry.className;
+      if (entry.descriptor) {
+        EXPECT_NE(FindTable(entry.descriptor->grid.table), nullptr) << entry.className;
       }
     }
   }

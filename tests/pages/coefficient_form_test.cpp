@@ -20,8 +20,8 @@ class CoefficientForm : public PageTest {
     }
     session.ReplaceRoads(std::move(records));
     session.SelectRoad(1);
-    const PageSpec& spec = SpecOf("YSXSdlg");
-    owned = spec.create(spec, context);
+    const PageEntry& entry = EntryOf("YSXSdlg");
+    owned = entry.create(entry, context);
     form = dynamic_cast<YSXSdlg*>(owned.get());
     form->show();
     form->Initialize();

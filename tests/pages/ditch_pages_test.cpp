@@ -68,6 +68,21 @@ TEST_F(DitchPages, ASideDitchRadiusBelowHalfTheWidthIsReportedPerRowAndStoredAsZ
   EXPECT_EQ(recorders.messages.texts, (Texts{RadiusMessage(1, "右侧沟")}));
 }
 
+TEST_F(DitchPages, ARoadNameHoldingAPlaceholderStaysWholeInTheRadiusMessages) {
+  Record().roadName = "匝道%1";
+  session.SelectRoad(0);  // the sheet's current road is the renamed one
+  Record().sideDitches[kRight] = {Ditch(100, 0.6, 0.4, 1, 1, 0.2)};
+  OpenDitch("CYLQSG").Leave();
+  AssocMedianDitchRow median{};
+  median.width = 1.0;
+  median.bottomRadius = 0.4;
+  Record().assocMedianDitches = {median};
+  Open("CGLDM").Leave();
+  EXPECT_EQ(recorders.messages.texts,
+            (Texts{"匝道%1第1行右侧沟沟底半径小于半个水沟底宽！请重新设置沟底半径！",
+                   "匝道%1关联断面第1行线间沟沟底半径小于半个水沟底宽！请重新设置沟底半径！"}));
+}
+
 TEST_F(DitchPages, AnInterceptingDitchIsCheckedAgainstBothEndWidthsWithOneMessagePerRow) {
   InterceptDitchRow row{};
   row.startBottomWidth = 0.4;

@@ -20,9 +20,9 @@ TEST_F(PageTest, TheLandUseColumnOffersTheProjectListAndLearnsANewTypeInItsFile)
   records.back()->landTypes = {{500, "水稻田"}, {900, "无名 荒地"}};
   project.ReplaceRoads(std::move(records));
   const PageContext projectContext{project, recorders.messages, files, recorders.trace};
-  const PageSpec& spec = SpecOf("CYDLX1");
-  auto owned = spec.create(spec, projectContext);
-  auto& page = dynamic_cast<TablePage&>(*owned);
+  const PageEntry& entry = EntryOf("CYDLX1");
+  auto created = entry.create(entry, projectContext);
+  auto& page = dynamic_cast<TablePage&>(*created);
   page.show();
   page.Initialize();
   CGridCtrl& grid = page.Grid();

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <new>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
 #include "pages/table_page.h"
 #include "store/test_support.h"
 
@@ -25,18 +25,18 @@ class NoFiles : public FileChooser {
 };
 
 // Every page of the three sheets (the application's own pages as placeholders).
-inline std::vector<PageSpec> AllPageSpecs() {
-  std::vector<PageSpec> all =
+inline std::vector<PageEntry> AllPageEntries() {
+  std::vector<PageEntry> all =
       MainSheetPages({&CreatePlaceholder, &CreatePlaceholder, &CreatePlaceholder});
   for (auto pages : {LeftSheetPages(), RightSheetPages()})
     all.insert(all.end(), pages.begin(), pages.end());
   return all;
 }
 
-inline const PageSpec& SpecOf(std::string_view className) {
-  static const std::vector<PageSpec> all = AllPageSpecs();
-  for (const PageSpec& spec : all)
-    if (spec.className == className) return spec;
+inline const PageEntry& EntryOf(std::string_view className) {
+  static const std::vector<PageEntry> all = AllPageEntries();
+  for (const PageEntry& entry : all)
+    if (entry.className == className) return entry;
   throw std::logic_error("no page " + std::string(className));
 }
 
@@ -94,8 +94,8 @@ class PageTest : public ::testing::Test {
   // Builds the page of `className` in `with`, shows it and fills it from the current road.
   template <class Page = TablePage>
   Page& OpenPage(std::string_view className, const PageContext& with, QSize size = {700, 400}) {
-    const PageSpec& spec = SpecOf(className);
-    owned = spec.create(spec, with);
+    const PageEntry& entry = EntryOf(className);
+    owned = entry.create(entry, with);
     auto* page = dynamic_cast<Page*>(owned.get());
     if (!page) throw std::logic_error("not the expected page: " + std::string(className));
     page->resize(size);

@@ -153,7 +153,7 @@ TEST_F(RowOperations, AFailedAllocationTellsTheDesignerAndLeavesTheTableAsItWas)
   Record().widthLimits[kLeft] = {{100, 10}, {200, 20}};
   const FailingTable failing(kWidthLimitTable);
   CGridCtrl grid;
-  TableBinding binding(SpecOf("LUJXKFD").descriptor->grid, kLeft, grid, recorders.messages,
+  TableBinding binding(EntryOf("LUJXKFD").descriptor->grid, kLeft, grid, recorders.messages,
                        &failing);
   binding.Fill(&Record());
   binding.Grid().SetFocusCell(1, 1);

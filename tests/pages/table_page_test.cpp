@@ -28,37 +28,55 @@ FieldValue SampleValue(const DataColumn& column, int row, int col) {
   return 0.0;
 }
 
-std::vector<const PageSpec*> TablePageSpecs() {
-  static const std::vector<PageSpec> all = AllPageSpecs();
-  std::vector<const PageSpec*> specs;
-  for (const PageSpec& spec : all)
-    if (spec.descriptor) specs.push_back(&spec);
-  return specs;
+std::vector<const PageEntry*> TablePageEntries() {
+  static const std::vector<PageEntry> all = AllPageEntries();
+  std::vector<const PageEntry*> entries;
+  for (const PageEntry& entry : all)
+    if (entry.descriptor) entries.push_back(&entry);
+  return entries;
 }
 
 TEST_F(PageTest, TwentyNineTablePagesEachNameACatalogueTableAndShowEveryColumnOnBothSides) {
-  EXPECT_EQ(TablePageSpecs().size(), 29u);
-  for (const PageSpec* spec : TablePageSpecs()) {
-    SCOPED_TRACE(std::string(spec->className));
+  EXPECT_EQ(TablePageEntries().size(), 29u);
+  for (const PageEntry* entry : TablePageEntries()) {
+    SCOPED_TRACE(std::string(entry->className));
     CGridCtrl grid;
-    const TableBinding binding(spec->descriptor->grid, spec->descriptor->side, grid,
+    const TableBinding binding(entry->descriptor->grid, entry->descriptor->side, grid,
                                recorders.messages);
-    ASSERT_NE(FindTable(spec->descriptor->grid.table), nullptr);
+    ASSERT_NE(FindTable(entry->descriptor->grid.table), nullptr);
     EXPECT_TRUE(binding.IsResolved());
     for (Side side : {kLeft, kRight}) {
       std::vector<int> shown(binding.Table().DataColumns(side).size(), 0);
-      for (int col = 1; col <= static_cast<int>(spec->descriptor->grid.columns.size()); ++col)
+      for (int col = 1; col <= static_cast<int>(entry->descriptor->grid.columns.size()); ++col)
         ++shown.at(binding.FieldOf(col, side));
       EXPECT_EQ(shown, std::vector<int>(shown.size(), 1)) << "side " << side;
     }
   }
 }
 
+TEST_F(PageTest, EveryGridOfEveryPageFindsTheColumnsItsRulesName) {
+  for (const PageEntry& entry : AllPageEntries()) {
+    SCOPED_TRACE(std::string(entry.className));
+    const auto page = entry.create(entry, context);
+    const auto bindings = page->findChildren<TableBinding*>();
+    if (const auto* table = dynamic_cast<TablePage*>(page.get())) {
+      EXPECT_EQ(bindings.size(), table->GridCount());
+    }
+    for (const TableBinding* binding : bindings) EXPECT_TRUE(binding->IsResolved());
+  }
+  CGridCtrl grid;
+  TableBinding binding(CZLMHD.grid, kLeft, grid, recorders.messages);
+  EXPECT_GT(binding.Require("车行道厚"), 0);
+  EXPECT_TRUE(binding.IsResolved());
+  EXPECT_EQ(binding.Require("车行道宽"), -1);
+  EXPECT_FALSE(binding.IsResolved());
+}
+
 TEST_F(PageTest, FillingAPageAndWritingItBackLeavesEveryTableOfBothSidesUnchanged) {
-  for (const PageSpec* spec : TablePageSpecs()) {
-    SCOPED_TRACE(std::string(spec->className));
-    const TableDesc& table = *FindTable(spec->descriptor->grid.table);
-    const Side side = spec->descriptor->side;
+  for (const PageEntry* entry : TablePageEntries()) {
+    SCOPED_TRACE(std::string(entry->className));
+    const TableDesc& table = *FindTable(entry->descriptor->grid.table);
+    const Side side = entry->descriptor->side;
     const auto& columns = table.DataColumns(side);
     table.Resize(Record(), side, 3);
     for (int row = 0; row < 3; ++row)
@@ -72,8 +90,8 @@ TEST_F(PageTest, FillingAPageAndWritingItBackLeavesEveryTableOfBothSidesUnchange
       return values;
     };
     const std::vector<FieldValue> filled = before();
-    TablePage& page = Open(spec->className);
-    EXPECT_EQ(page.objectName().toStdString(), spec->className);
+    TablePage& page = Open(entry->className);
+    EXPECT_EQ(page.objectName().toStdString(), entry->className);
     EXPECT_EQ(page.Grid().GetRowCount(), 5);
     page.Commit();
     EXPECT_EQ(table.RowCount(Record(), side), 3);

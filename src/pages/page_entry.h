@@ -6,18 +6,20 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "pages/property_page.h"
+#include "pages/qt_text.h"
 
 namespace hdmjm {
 
-struct PageSpec;
+struct PageEntry;
 struct PageDesc;
-using PageFactory = std::unique_ptr<PropertyPage> (*)(const PageSpec& spec,
+using PageFactory = std::unique_ptr<PropertyPage> (*)(const PageEntry& entry,
                                                       const PageContext& context);
 
-struct PageSpec {
+struct PageEntry {
   std::string_view className;  // the page's object name, for tests and automation
   std::string_view caption;    // the tab text
   bool hasLeaveHandler;
@@ -25,20 +27,18 @@ struct PageSpec {
   const PageDesc* descriptor = nullptr;  // what a table page shows; null for other pages
 };
 
-inline QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler).
-template <class Page>
-std::unique_ptr<PropertyPage> Create(const PageSpec& spec, const PageContext& context) {
-  auto page = std::make_unique<Page>(context, ToQString(spec.caption), spec.hasLeaveHandler);
-  page->setObjectName(ToQString(spec.className));
+// Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler, extra...).
+template <class Page, class... Extra>
+std::unique_ptr<PropertyPage> Create(const PageEntry& entry, const PageContext& context,
+                                     Extra&&... extra) {
+  auto page = std::make_unique<Page>(context, ToQString(entry.caption), entry.hasLeaveHandler,
+                                     std::forward<Extra>(extra)...);
+  page->setObjectName(ToQString(entry.className));
   return page;
 }
 
 // A page that shows only its caption, until the real page exists.
-std::unique_ptr<PropertyPage> CreatePlaceholder(const PageSpec& spec, const PageContext& context);
+std::unique_ptr<PropertyPage> CreatePlaceholder(const PageEntry& entry, const PageContext& context);
 
 // The pages the application itself supplies to the main sheet.
 struct AppPageFactories {
@@ -47,8 +47,8 @@ struct AppPageFactories {
   PageFactory rightSheet;  // RightHdmJm: opens the right side sheet
 };
 
-std::vector<PageSpec> MainSheetPages(const AppPageFactories& app);  // HDMJM, 8 pages
-std::span<const PageSpec> LeftSheetPages();                         // HDMContainer, 16 pages
-std::span<const PageSpec> RightSheetPages();                        // HDMContainerR, 16 pages
+std::vector<PageEntry> MainSheetPages(const AppPageFactories& app);  // HDMJM, 8 pages
+std::span<const PageEntry> LeftSheetPages();                         // HDMContainer, 16 pages
+std::span<const PageEntry> RightSheetPages();                        // HDMContainerR, 16 pages
 
 }  // namespace hdmjm

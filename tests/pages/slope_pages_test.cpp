@@ -1,14 +1,14 @@
 // The four slope pages through their widgets: fill, segments and levels inserted and deleted,
 // "边坡参数" and "录入参数", write-back on leaving and OK, copy to the other side, templates, the
 // preview's choice of data, and the limits of 300 segments and 30 levels.
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 
 #include <QGroupBox>
 #include <fstream>
 
-#include "pages/page_fixture.h"
-#include "scripted_chooser.h"
+#include "page_fixture.h"
 #include "slopes/preview_box.h"
+#include "slopes/scripted_chooser.h"
 #include "slopes/slope_template.h"
 #include "store/codec.h"
 #include "store/project_paths.h"
@@ -252,6 +252,25 @@ TEST_F(SlopePageTest, LevelRowsChangeTheGridOnlyUntilStored) {
   EXPECT_EQ(stored.levelCount, 3);
   EXPECT_EQ(stored.levels[0], kStandard[1]);
   EXPECT_EQ(stored.levels[2], kStandard[2]);
+}
+
+TEST_F(SlopePageTest, OnTheLeftPagesTheLevelButtonsActAtOnceAfterLevelsAreShownOrImported) {
+  WriteTextFile(DataFile("标准.mb"), FormatSlopeTemplate(kStandard));
+  Table(&RoadSectionStore::cutSlopes, kLeft).count = 1;
+  Table(&RoadSectionStore::cutSlopes, kLeft).rows[0] = MakeSlopeSegment(100, kStandard);
+  for (std::string_view className : {"CHdmZLDBP", "CHdmZLQBP"}) {
+    for (Page::Button shows : {Page::kShowLevels, Page::kImportTemplate}) {
+      SCOPED_TRACE(std::string(className) + " " + std::to_string(shows));
+      Page& page = OpenSlope(className);
+      chooser.answers = {DataFile("标准.mb")};
+      Press(page, shows);
+      Press(page, Page::kInsertLevel);
+      EXPECT_EQ(page.LevelGrid().GetRowCount(), 6);
+      Press(page, Page::kDeleteLevel);
+      Press(page, Page::kDeleteLevel);
+      EXPECT_EQ(page.LevelGrid().GetRowCount(), 4);
+    }
+  }
 }
 
 TEST_F(SlopePageTest, LeavingStoresTheEndStationsButLevelEditsNeedStoring) {

@@ -1,4 +1,4 @@
-#include "slopes/slope_page.h"
+#include "pages/slope_pages.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,11 +11,18 @@
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
 #include "slopes/preview_box.h"
-#include "slopes/slope_template.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
 namespace {
+
+constexpr SlopePageRow kSlopePageRows[] = {
+    {SlopePage::LeftEmbankment, kLeft, &RoadSectionStore::embankmentSlopes, "复制到右侧", 0, false},
+    {SlopePage::RightEmbankment, kRight, &RoadSectionStore::embankmentSlopes, "复制到左侧", 0,
+     true},
+    {SlopePage::LeftCut, kLeft, &RoadSectionStore::cutSlopes, "复制到右侧", 2, false},
+    {SlopePage::RightCut, kRight, &RoadSectionStore::cutSlopes, "复制到左侧", 0, true},
+};
 
 constexpr int kSegmentWidths[] = {40, 100};
 constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
@@ -28,7 +35,7 @@ constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里�
 // focus cell (a new row's) and Enter does not fall through to the sheet's OK.
 enum class Then { Stay, Segments, Levels };
 
-struct ButtonSpec {
+struct ButtonEntry {
   SlopeEditorPage::Button button;
   std::string_view caption;  // empty: the page's copy caption
   const char* name;
@@ -36,7 +43,7 @@ struct ButtonSpec {
   Then then;
 };
 
-constexpr ButtonSpec kSegmentButtons[] = {
+constexpr ButtonEntry kSegmentButtons[] = {
     {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment,
      Then::Segments},
     {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment,
@@ -45,7 +52,7 @@ constexpr ButtonSpec kSegmentButtons[] = {
     {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels,
      Then::Levels},
 };
-constexpr ButtonSpec kLevelButtons[] = {
+constexpr ButtonEntry kLevelButtons[] = {
     {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel,
      Then::Levels},
     {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel,
@@ -58,8 +65,6 @@ constexpr ButtonSpec kLevelButtons[] = {
     {SlopeEditorPage::kSaveTemplate, "存为模板", "saveTemplate", &SlopeEditorPage::SaveTemplate,
      Then::Stay},
 };
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 void SetSizes(CGridCtrl& grid, std::span<const int> widths) {
   for (int col = 0; col < static_cast<int>(widths.size()); ++col)
@@ -81,6 +86,10 @@ QLabel* Note(std::string_view text, QWidget* parent) {
 
 }  // namespace
 
+const SlopePageRow& SlopePageData(SlopePage page) {
+  return *std::ranges::find(kSlopePageRows, page, &SlopePageRow::page);
+}
+
 SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& caption,
                                  bool hasLeaveHandler, const SlopePageRow& row)
     : PropertyPage(context, caption, hasLeaveHandler), row_(row) {
@@ -89,20 +98,20 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   title_->setObjectName(QStringLiteral("title"));
   body->addWidget(title_);
 
-  const auto addButtons = [this](std::span<const ButtonSpec> specs, QWidget* parent) {
+  const auto addButtons = [this](std::span<const ButtonEntry> entries, QWidget* parent) {
     auto* line = new QHBoxLayout;
-    for (const ButtonSpec& spec : specs) {
+    for (const ButtonEntry& entry : entries) {
       auto* button = new QPushButton(
-          ToQString(spec.caption.empty() ? row_.copyCaption : spec.caption), parent);
-      button->setObjectName(QString::fromLatin1(spec.name));
+          ToQString(entry.caption.empty() ? row_.copyCaption : entry.caption), parent);
+      button->setObjectName(QString::fromLatin1(entry.name));
       button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
       // The buttons act on the grids' focus cells, which stay while a button holds the focus.
-      connect(button, &QPushButton::clicked, this, spec.action);
-      if (spec.then != Then::Stay)
-        connect(button, &QPushButton::clicked, this, [this, then = spec.then] {
+      connect(button, &QPushButton::clicked, this, entry.action);
+      if (entry.then != Then::Stay)
+        connect(button, &QPushButton::clicked, this, [this, then = entry.then] {
           (then == Then::Segments ? segments_ : levels_)->setFocus(Qt::OtherFocusReason);
         });
-      buttons_[spec.button] = button;
+      buttons_[entry.button] = button;
       line->addWidget(button);
     }
     line->addStretch(1);
@@ -142,8 +151,8 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
   body->addWidget(levelGroup, 3);
 
-  body->addWidget(Note(row_.cut ? kCutNote : kEmbankmentNote, this));
-  if (row_.cut) body->addWidget(Note(kCutArcNote, this));
+  body->addWidget(Note(IsCutPage(row_.page) ? kCutNote : kEmbankmentNote, this));
+  if (IsCutPage(row_.page)) body->addWidget(Note(kCutArcNote, this));
 }
 
 SlopeTable* SlopeEditorPage::Table(Side side) const {
@@ -157,7 +166,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   LayOutGrid(*segments_, count, 2, true);
   SetHeadings(*segments_, kSegmentHeadings);
   for (int i = 0; i < count; ++i)
-    segments_->SetItemText(i + 1, 1, Text(FormatCellNumber(table->rows[i].endStation)));
+    segments_->SetItemText(i + 1, 1, ToQString(FormatCellNumber(table->rows[i].endStation)));
   RenumberRows(*segments_, 1);
   SetSizes(*segments_, kSegmentWidths);
   segments_->SetFocusCell(1, 1);
@@ -167,7 +176,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
   segments_->viewport()->update();
-  title_->setText(ToQString(kHeadingFormat).arg(Text(Session().CurrentRoadName())));
+  title_->setText(ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName())));
 }
 
 void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
@@ -178,7 +187,7 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
     const SlopeLevel& level = segment.levels[i];
     int col = 1;
     for (double value : {level.ratio, level.maxHeight, level.bermWidth, level.bermSlope})
-      levels_->SetItemText(i + 1, col++, Text(FormatFixed(value, 2)));
+      levels_->SetItemText(i + 1, col++, ToQString(FormatFixed(value, 2)));
   }
   RenumberRows(*levels_, 1);
   SetSizes(*levels_, kLevelWidths);
@@ -187,8 +196,9 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
     heading.mask = GridItem::kFormat;
     heading.format = kWrappingHeaderFormat;
     for (heading.col = 0; heading.col < 2; ++heading.col) levels_->SetItem(heading);
-    levels_->SetFocusCell(1, 1);
   }
+  // The level buttons act on the focus cell, which the new layout has lost.
+  levels_->SetFocusCell(1, 1);
   levels_->viewport()->update();
 }
 
@@ -272,7 +282,7 @@ void SlopeEditorPage::ShowLevels() {
   current_ = row - 1;
   caption_->setText(ToQString(kLevelCaption)
                         .arg(row)
-                        .arg(Text(FormatFixed(segment->endStation, row_.captionDecimals))));
+                        .arg(ToQString(FormatFixed(segment->endStation, row_.captionDecimals))));
   FillLevels(*segment);
 }
 

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
+#include "pages/slope_pages.h"
 #include "screen_shot.h"
-#include "slopes/slope_page.h"
 #include "store/scheme.h"
 
 using namespace hdmjm;
@@ -22,10 +22,10 @@ class NoFiles : public FileChooser {
   }
 };
 
-const PageSpec* FindSpec(std::string_view className) {
+const PageEntry* FindEntry(std::string_view className) {
   for (auto pages : {LeftSheetPages(), RightSheetPages()})
-    for (const PageSpec& spec : pages)
-      if (spec.className == className) return &spec;
+    for (const PageEntry& entry : pages)
+      if (entry.className == className) return &entry;
   return nullptr;
 }
 
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   }
   const std::string database = argv[1];
   const QString output = QString::fromLocal8Bit(argv[2]);
-  const PageSpec* spec = FindSpec(argc > 3 ? argv[3] : "CHdmZLQBP");
-  if (!spec) {
+  const PageEntry* entry = FindEntry(argc > 3 ? argv[3] : "CHdmZLQBP");
+  if (!entry) {
     std::fprintf(stderr, "no such slope page\n");
     return 2;
   }
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
   session.ReplaceRoads(std::move(records));
 
   const PageContext context{session, messages, files, trace};
-  auto page = spec->create(*spec, context);
-  page->setWindowTitle(ToQString(spec->caption));
+  auto page = entry->create(*entry, context);
+  page->setWindowTitle(ToQString(entry->caption));
   page->resize(760, 560);
   page->move(0, 0);
   page->show();

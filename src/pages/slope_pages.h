@@ -1,18 +1,19 @@
-// The slope pages CHdmZLDBP, CHdmYLDBP, CHdmZLQBP and CHdmYLQBP: one page class driven by its row
-// of kSlopePageRows. The segment grid holds the end stations of the table's segments, the level
-// grid the levels of one segment; the table changes at once on inserting or deleting a segment,
-// on "边坡参数", "录入参数" and the template buttons, and takes the end stations when the page is
-// left or the sheet is confirmed.
+// The slope pages CHdmZLDBP, CHdmYLDBP, CHdmZLQBP and CHdmYLQBP: one page class driven by a row
+// of data per page (SlopePageRow). The segment grid holds the end stations of the table's segments,
+// the level grid the levels of one segment; the table changes at once on inserting or deleting a
+// segment, on "边坡参数", "录入参数" and the template buttons, and takes the end stations when the
+// page is left or the sheet is confirmed.
 #pragma once
 
 #include <QString>
 #include <memory>
 #include <optional>
 
-#include "pages/page_spec.h"
+#include "pages/page_entry.h"
 #include "slopes/preview_geometry.h"
 #include "slopes/slope_page_kind.h"
 #include "slopes/slope_template.h"
+#include "store/records.h"
 
 class QLabel;
 class QPushButton;
@@ -33,6 +34,19 @@ inline constexpr std::string_view kCutArcNote =
     "路堑顶若设置弧形边坡，请在最后一级边坡限高列输入半径值，并冠以负号标识，如：-2表示堑顶设置半"
     "径2米的弧形边坡";
 inline constexpr std::string_view kNoEndStation = "请先输入分段终里程!";
+
+// What differs between the four slope pages besides their kind.
+struct SlopePageRow {
+  SlopePage page;  // the page table names the class and its caption
+  Side side;
+  PerSide<SlopeTable> RoadSectionStore::*table;  // the record's tables of this kind
+  std::string_view copyCaption;                  // the button copying to the other side
+  int captionDecimals;  // decimals of the end station in the level grid's caption
+  // The heading cells (0, 0) and (0, 1) of the level grid may wrap.
+  bool wrapLevelHeadings;
+};
+
+const SlopePageRow& SlopePageData(SlopePage page);
 
 class SlopeEditorPage : public PropertyPage {
   Q_OBJECT
@@ -111,11 +125,8 @@ class SlopeEditorPage : public PropertyPage {
 
 // The factory of the page table's rows.
 template <SlopePage page>
-std::unique_ptr<PropertyPage> CreateSlopePage(const PageSpec& spec, const PageContext& context) {
-  auto created = std::make_unique<SlopeEditorPage>(context, ToQString(spec.caption),
-                                                   spec.hasLeaveHandler, SlopePageData(page));
-  created->setObjectName(ToQString(spec.className));
-  return created;
+std::unique_ptr<PropertyPage> CreateSlopePage(const PageEntry& entry, const PageContext& context) {
+  return Create<SlopeEditorPage>(entry, context, SlopePageData(page));
 }
 
 }  // namespace hdmjm
