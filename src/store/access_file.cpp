@@ -60,6 +60,20 @@ AccessError ProbeFailure(const FileProbe& probe) {
   }
 }
 
+// Every column named, and no name twice: what a sound definition holds.
+bool NamesSound(const MdbTableDef& definition) {
+  std::vector<std::string> names;
+  for (guint c = 0; c < definition.num_cols; ++c) {
+    const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition.columns, c));
+    gchar* folded = g_ascii_strdown(column->name, -1);
+    names.emplace_back(folded);
+    g_free(folded);
+  }
+  std::sort(names.begin(), names.end());
+  return !names.empty() && !names.front().empty() &&
+         std::adjacent_find(names.begin(), names.end()) == names.end();
+}
+
 AccessTable DescribeTable(const std::string& name, const MdbTableDef& definition) {
   AccessTable table{name, {}, definition.num_rows};
   for (guint c = 0; c < definition.num_cols; ++c)
@@ -168,7 +182,8 @@ AccessError AccessFile::State::ReadCatalogue() {
 
 std::optional<TableSource> AccessFile::State::ReadSource(const std::string& name,
                                                          std::uint32_t page) {
-  if (page == 0 || page >= pageCount) return std::nullopt;
+  const auto read = [this](std::uint32_t number) { return ReadPage(number); };
+  if (page == 0 || !jet::DefinitionPagesSound(page, layout, read)) return std::nullopt;
   TableSource source{std::make_unique<MdbCatalogEntry>(), nullptr};
   source.entry->mdb = mdb.get();
   g_strlcpy(source.entry->object_name, name.c_str(), sizeof source.entry->object_name);
@@ -178,7 +193,7 @@ std::optional<TableSource> AccessFile::State::ReadSource(const std::string& name
   loadedPage.reset();  // mdbtools read into the page buffer
   MdbTableDef* definition = source.definition.get();
   if (!definition || !mdb_read_columns(definition) ||
-      definition->columns->len != definition->num_cols)
+      definition->columns->len != definition->num_cols || !NamesSound(*definition))
     return std::nullopt;
   return source;
 }

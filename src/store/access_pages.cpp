@@ -144,6 +144,19 @@ std::optional<std::vector<std::uint32_t>> MappedPages(Bytes map, const PageLayou
   return pages;
 }
 
+bool DefinitionPagesSound(std::uint32_t first, const PageLayout& layout, const PageReader& read) {
+  constexpr unsigned char kDefinitionPage = 0x02;
+  constexpr std::size_t kNextAt = 4;
+  std::set<std::uint32_t> visited;
+  for (std::uint32_t page = first; page != 0;) {
+    if (!visited.insert(page).second) return false;
+    const std::optional<Bytes> bytes = read(page);
+    if (!bytes || bytes->size() < layout.pageSize || (*bytes)[0] != kDefinitionPage) return false;
+    page = Get32(*bytes, kNextAt);
+  }
+  return true;
+}
+
 RowRef DecodeRowPointer(std::uint32_t pointer) { return RowRef{pointer >> 8, pointer & 0xFF}; }
 
 bool LiveRows::AddPage(std::uint32_t number, Bytes page, const PageLayout& layout) {
@@ -168,7 +181,7 @@ std::vector<RowRef> LiveRows::Rows() const {
     if (entry.moved) targets.insert(entry.data);
   std::vector<RowRef> rows;
   for (const Entry& entry : entries_)
-    if (!targets.contains(entry.slot)) rows.push_back(entry.data);
+    if (!targets.contains(entry.slot)) rows.push_back(entry.slot);
   return rows;
 }
 

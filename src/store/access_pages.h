@@ -51,6 +51,10 @@ std::optional<std::vector<std::uint32_t>> MappedPages(Bytes map, const PageLayou
                                                       std::uint32_t pageCount,
                                                       const PageReader& read);
 
+// Whether a table definition's pages, from `first` along their chain, are all there and all
+// definition pages (mdbtools reads on from whatever its buffer holds when one is missing).
+bool DefinitionPagesSound(std::uint32_t first, const PageLayout& layout, const PageReader& read);
+
 // Where a row is: its page and its slot there. Stored as 4 bytes, the slot in the low one.
 struct RowRef {
   std::uint32_t page = 0;
@@ -66,7 +70,7 @@ class LiveRows {
  public:
   // False when the page's row table or an overflow slot is damaged.
   bool AddPage(std::uint32_t number, Bytes page, const PageLayout& layout);
-  // Each row once, in the order of the slots that hold them.
+  // Each row once, as the slot that holds it or points to it (see LocateRow), in slot order.
   std::vector<RowRef> Rows() const;
 
  private:
