@@ -165,6 +165,27 @@ bool Exists(const std::filesystem::path& path) {
          std::filesystem::file_type::not_found;
 }
 
+// Writes every table into the new file in one transaction; the connection is gone on return.
+void WriteTables(AccessFile& file, const std::filesystem::path& path, const Services& services,
+                 ConversionResult& result) {
+  AdoConnection connection(services);
+  if (!StartDatabase(path) ||
+      !connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + PathText(path)) ||
+      !connection.BeginTrans()) {
+    result.output = connection.LastError();
+    return;
+  }
+  result.outcome = ConversionResult::Outcome::Converted;
+  RowProgress progress(*services.progress, file.Tables());
+  Converter converter(file, connection, result, progress);
+  for (const AccessTable& table : file.Tables())
+    if (!converter.WriteTable(table)) return;  // closing the connection rolls back
+  if (!connection.CommitTrans()) {
+    result.outcome = ConversionResult::Outcome::WriteFailed;
+    result.output = connection.LastError();
+  }
+}
+
 ConversionResult Convert(const std::filesystem::path& access, const std::filesystem::path& output,
                          const Services& services) {
   ConversionResult result;
@@ -183,26 +204,7 @@ ConversionResult Convert(const std::filesystem::path& access, const std::filesys
     result.output.text = std::strerror(errno);
     return result;
   }
-  AdoConnection connection(services);
-  if (!StartDatabase(*temporary) ||
-      !connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + PathText(*temporary)) ||
-      !connection.BeginTrans()) {
-    result.output = connection.LastError();
-    connection.Close();
-    RemoveTemporary(*temporary);
-    return result;
-  }
-  result.outcome = ConversionResult::Outcome::Converted;
-  RowProgress progress(*services.progress, file->Tables());
-  Converter converter(*file, connection, result, progress);
-  bool complete = true;
-  for (const AccessTable& table : file->Tables())
-    if (!(complete = converter.WriteTable(table))) break;
-  if (complete && !connection.CommitTrans()) {
-    result.outcome = ConversionResult::Outcome::WriteFailed;
-    result.output = connection.LastError();
-  }
-  connection.Close();
+  WriteTables(*file, *temporary, services, result);
   if (result.Converted() && !RenameWithoutReplacing(*temporary, output)) {
     result.outcome = errno == EEXIST ? ConversionResult::Outcome::OutputExists
                                      : ConversionResult::Outcome::WriteFailed;

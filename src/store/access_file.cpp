@@ -127,7 +127,11 @@ std::unique_ptr<AccessFile> AccessFile::Open(const std::filesystem::path& path,
   const unsigned pageSize = probe.kind == FileKind::Jet3 ? kJet3PageSize : kJet4PageSize;
   std::error_code sizeError;
   const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
-  if (sizeError || size < kLeastPages * pageSize) {
+  if (sizeError) {
+    error = Failure(AccessFault::Unreadable, sizeError.message());
+    return nullptr;
+  }
+  if (size < kLeastPages * pageSize) {
     error = Failure(AccessFault::Damaged, "文件只有 " + std::to_string(size) + " 字节, 不完整。");
     return nullptr;
   }
@@ -210,9 +214,10 @@ const AccessTable* AccessFile::FindTable(std::string_view name) const {
 
 AccessError AccessFile::ReadRows(const AccessTable& table, const AccessRowSink& sink) {
   State& state = *state_;
-  const auto at = static_cast<std::size_t>(&table - state.tables.data());
-  if (at >= state.tables.size()) return Failure(AccessFault::Unsupported, "不是本文件的表。");
-  return state.ReadRowsOf(*state.sources[at].definition, table, {}, sink);
+  for (std::size_t at = 0; at < state.tables.size(); ++at)
+    if (&state.tables[at] == &table)
+      return state.ReadRowsOf(*state.sources[at].definition, table, {}, sink);
+  return Failure(AccessFault::Unsupported, "不是本文件的表。", table.name);
 }
 
 }  // namespace hdmjm

@@ -188,17 +188,18 @@ AccessError AccessFile::State::ReadRowsOf(MdbTableDef& definition, const AccessT
   for (const jet::RowRef& row : rows) {
     jet::Bytes page;
     const std::optional<jet::Slot> slot = jet::LocateRow(row, tablePage, layout, read, &page);
-    const std::string where =
-        "第 " + std::to_string(row.page) + " 页第 " + std::to_string(row.slot) + " 行";
+    const auto where = [&row] {
+      return "第 " + std::to_string(row.page) + " 页第 " + std::to_string(row.slot) + " 行";
+    };
     if (!slot || mdb_crack_row(&definition, static_cast<int>(slot->start), slot->end - slot->start,
                                fields.data()) < 0)
-      return Failure(AccessFault::Damaged, where + "无法读取。", table.name);
+      return Failure(AccessFault::Damaged, where() + "无法读取。", table.name);
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
       if (!wanted.empty() && !wanted[c]) continue;
       AccessError error = Decode(table.columns[c], fields[c], page, *slot, values[c]);
       if (error.Failed()) {
         error.table = table.name;
-        error.detail = where + error.detail;
+        error.detail = where() + error.detail;
         return error;
       }
     }
