@@ -36,14 +36,22 @@ std::optional<std::filesystem::path> CreateTemporaryFile(const std::filesystem::
   return std::nullopt;
 }
 
-// Gives the empty file the engine's header, so that the access layer opens it as a database.
-bool StartDatabase(const std::filesystem::path& path) {
+// Opens the new, empty file as a database: it gets the engine's header first, without which the
+// access layer refuses a file.
+bool OpenNewDatabase(AdoConnection& connection, const std::filesystem::path& path) {
   sqlite3* db = nullptr;
   const bool started =
       sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
       sqlite3_exec(db, "PRAGMA user_version = 0", nullptr, nullptr, nullptr) == SQLITE_OK;
   sqlite3_close(db);
-  return started;
+  return started &&
+         connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + PathText(path));
+}
+
+// Runs one statement of the program's dialect; a failure is the connection's LastError.
+bool Run(AdoConnection& connection, const std::string& statement) {
+  AdoStatement prepared(connection, statement);
+  return prepared.Prepared() && prepared.Run();
 }
 
 void RemoveTemporary(const std::filesystem::path& path) {
@@ -98,8 +106,7 @@ class Converter {
       names += comma + QuoteName(column.name);
       marks += std::string(comma) + "?";
     }
-    if (!connection_.ExecuteQuietly("CREATE TABLE " + QuoteName(table.name) + " (" + definitions +
-                                    ")"))
+    if (!Run(connection_, "CREATE TABLE " + QuoteName(table.name) + " (" + definitions + ")"))
       return WriteFailed();
     AdoStatement insert(connection_, "INSERT INTO " + QuoteName(table.name) + " (" + names +
                                          ") VALUES (" + marks + ")");
@@ -169,9 +176,7 @@ bool Exists(const std::filesystem::path& path) {
 void WriteTables(AccessFile& file, const std::filesystem::path& path, const Services& services,
                  ConversionResult& result) {
   AdoConnection connection(services);
-  if (!StartDatabase(path) ||
-      !connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + PathText(path)) ||
-      !connection.BeginTrans()) {
+  if (!OpenNewDatabase(connection, path) || !Run(connection, "BEGIN")) {
     result.output = connection.LastError();
     return;
   }
@@ -180,7 +185,7 @@ void WriteTables(AccessFile& file, const std::filesystem::path& path, const Serv
   Converter converter(file, connection, result, progress);
   for (const AccessTable& table : file.Tables())
     if (!converter.WriteTable(table)) return;  // closing the connection rolls back
-  if (!connection.CommitTrans()) {
+  if (!Run(connection, "COMMIT")) {
     result.outcome = ConversionResult::Outcome::WriteFailed;
     result.output = connection.LastError();
   }
