@@ -1,7 +1,6 @@
 #include "access_convert.h"
 
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -39,13 +38,10 @@ std::optional<std::filesystem::path> CreateTemporaryFile(const std::filesystem::
 // Opens the new, empty file as a database: it gets the engine's header first, without which the
 // access layer refuses a file.
 bool OpenNewDatabase(AdoConnection& connection, const std::filesystem::path& path) {
-  sqlite3* db = nullptr;
-  const bool started =
-      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-      sqlite3_exec(db, "PRAGMA user_version = 0", nullptr, nullptr, nullptr) == SQLITE_OK;
-  sqlite3_close(db);
-  return started &&
-         connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + PathText(path));
+  // The empty file only reserved the name: the engine makes the database in its place.
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return connection.Create(PathText(path));
 }
 
 // Runs one statement of the program's dialect; a failure is the connection's LastError.
