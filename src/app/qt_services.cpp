@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 namespace hdmjm {
 
@@ -18,6 +20,25 @@ void QtUserMessages::Show(const std::string& text, const std::string& title, Ico
       QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
   box.exec();
+}
+
+int QtUserMessages::Choose(const std::string& text, const std::vector<std::string>& buttons,
+                           int defaultButton, const std::string& title) {
+  QMessageBox box(
+      QMessageBox::Question,
+      title.empty() ? QCoreApplication::applicationName() : QString::fromStdString(title),
+      QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
+  std::vector<QPushButton*> pushed;
+  for (const std::string& caption : buttons)
+    pushed.push_back(box.addButton(QString::fromStdString(caption), QMessageBox::AcceptRole));
+  if (defaultButton >= 0 && defaultButton < static_cast<int>(pushed.size())) {
+    box.setDefaultButton(pushed[defaultButton]);
+    box.setEscapeButton(pushed[defaultButton]);
+  }
+  box.exec();
+  const auto chosen =
+      std::find(pushed.begin(), pushed.end(), static_cast<QPushButton*>(box.clickedButton()));
+  return chosen == pushed.end() ? defaultButton : static_cast<int>(chosen - pushed.begin());
 }
 
 QString SchemeFileTypes::type(const QFileInfo& info) const {

@@ -11,6 +11,8 @@ namespace hdmjm {
 class QtUserMessages : public UserMessages {
  public:
   void Show(const std::string& text, const std::string& title, Icon icon) override;
+  int Choose(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+             const std::string& title) override;
 };
 
 class QtFileChooser : public FileChooser {

@@ -6,16 +6,25 @@
 #include <source_location>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hdmjm {
 
-// A modal message box with an OK button.
+// A modal message box with an OK button, and a question with buttons of its own.
 class UserMessages {
  public:
   enum class Icon { None, Information, Warning };
   virtual ~UserMessages() = default;
   virtual void Show(const std::string& text, const std::string& title = {},
                     Icon icon = Icon::None) = 0;
+  // Asks `text` with one button per caption; returns the index of the button pressed. Escape or
+  // closing the box answers `defaultButton`, which is also the button Enter presses; front ends
+  // that cannot ask (the command-line tool) answer it at once, so it must be the safe answer.
+  virtual int Choose(const std::string& text, const std::vector<std::string>& buttons,
+                     int defaultButton, const std::string& title = {}) {
+    (void)text, (void)buttons, (void)title;
+    return defaultButton;
+  }
 };
 
 // Diagnostic lines of the database access layer; never shown to the designer.

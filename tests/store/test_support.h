@@ -22,8 +22,18 @@ class RecordingMessages : public UserMessages {
     texts.push_back(text);
     titles.push_back(title);
   }
+  // Questions are recorded among the texts; each takes the next scripted answer, or the default.
+  int Choose(const std::string& text, const std::vector<std::string>&, int defaultButton,
+             const std::string& title) override {
+    Show(text, title, Icon::None);
+    if (answers.empty()) return defaultButton;
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
   std::vector<std::string> texts;
   std::vector<std::string> titles;
+  std::vector<int> answers;
 };
 
 class RecordingTrace : public Trace {
@@ -140,8 +150,8 @@ inline constexpr const char* kChainBreakTableSql =
     "等号左里程数 double, 等号右里程冠号 VARCHAR, 等号右里程数 double)";
 inline std::string ChainBreakRowSql(const std::string& road, double left, double right) {
   return "insert into 断链表 (道路名, 等号左里程冠号, 等号左里程数, 等号右里程冠号, 等号右里程数) "
-         "values ('" + road + "', 'K', " + std::to_string(left) + ", 'K', " +
-         std::to_string(right) + ")";
+         "values ('" +
+         road + "', 'K', " + std::to_string(left) + ", 'K', " + std::to_string(right) + ")";
 }
 
 }  // namespace hdmjm::test
