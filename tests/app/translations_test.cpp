@@ -1,8 +1,6 @@
 // Qt's Chinese catalogues: the standard buttons and the open-file dialog speak Chinese.
 #include "app/translations.h"
 
-#include "app/qt_services.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
+
+#include "app/qt_services.h"
 
 namespace hdmjm::test {
 namespace {
@@ -49,8 +49,7 @@ TEST_F(ChineseTranslations, StandardButtonsAndTheOpenFileDialogSpeakChinese) {
 
 TEST(SchemeFileTypes, AnMdbFileIsNamedForTheSQLiteFileItIs) {
   const SchemeFileTypes types;
-  EXPECT_EQ(types.type(QFileInfo(QStringLiteral("/tmp/示例方案.MDB"))),
-            QStringLiteral("SQLite"));
+  EXPECT_EQ(types.type(QFileInfo(QStringLiteral("/tmp/示例方案.MDB"))), QStringLiteral("SQLite"));
   EXPECT_NE(types.type(QFileInfo(QStringLiteral("/tmp/t.mb"))), QStringLiteral("SQLite"));
 }
 

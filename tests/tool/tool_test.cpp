@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "store/catalogue.h"
-#include "test_support.h"
+#include "store/test_support.h"
 
 namespace hdmjm::test {
 namespace {
@@ -198,7 +198,8 @@ TEST_F(ToolTest, TraceLinesReachStderrOnlyWithVerboseAndNeverNameSourcesOrOtherP
   std::ofstream(scratch_.File("text.mdb")) << "not a database\n";
   const ToolRun quiet = Tool({"dump", scratch_.File("text.mdb")});
   EXPECT_EQ(quiet.exitCode, 1);
-  const std::string refused = "连接数据库失败! 该文件不是方案数据库。 详细信息: file is not a database";
+  const std::string refused =
+      "连接数据库失败! 该文件不是方案数据库。 详细信息: file is not a database";
   EXPECT_EQ(Lines(quiet.err), std::vector<std::string>{refused});
 
   const ToolRun verbose = Tool({"--verbose", "dump", scratch_.File("text.mdb")});

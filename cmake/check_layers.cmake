@@ -1,0 +1,61 @@
+# Walks the includes of src/ and tools/ against the layers each folder may use, and fails naming
+# every include that points up or sideways. Run as a test: cmake -DSOURCE_DIR=<repo> -P <this file>.
+#
+#   store, grid   nothing of ours          slopes  store
+#   pages         grid, slopes, store      app     every layer
+#   tools         store
+# The Qt-free parts (store, and the grid's and slopes' window-free cores) include no Qt header.
+cmake_minimum_required(VERSION 3.22)
+set(allowed_store "store")
+set(allowed_grid "grid")
+set(allowed_slopes "slopes;store")
+set(allowed_pages "pages;grid;slopes;store")
+set(allowed_app "app;pages;grid;slopes;store")
+set(allowed_tools "store")
+set(layers store grid slopes pages app)
+set(qt_free_files "src/store/*" "src/grid/grid_core.*" "src/grid/grid_geometry.*"
+    "src/grid/grid_navigation.*" "src/grid/clipboard_text.*" "src/slopes/preview_geometry.*"
+    "src/slopes/slope_template.*")
+
+set(faults "")
+foreach(folder store grid slopes pages app tools)
+  if(folder STREQUAL "tools")
+    set(dir ${SOURCE_DIR}/tools)
+  else()
+    set(dir ${SOURCE_DIR}/src/${folder})
+  endif()
+  file(GLOB_RECURSE files ${dir}/*.h ${dir}/*.cpp)
+  foreach(file ${files})
+    file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
+    set(qt_free FALSE)
+    foreach(pattern ${qt_free_files})
+      string(REPLACE "." "\\." regex "${pattern}")
+      string(REPLACE "*" ".*" regex "${regex}")
+      if(name MATCHES "^${regex}$")
+        set(qt_free TRUE)
+      endif()
+    endforeach()
+    foreach(line ${includes})
+      if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]*)\"")
+        set(target ${CMAKE_MATCH_1})
+        if(target MATCHES "^\\.\\./" OR target MATCHES "/\\.\\./")
+          list(APPEND faults "${name}: ${line} (a path out of its folder)")
+        elseif(target MATCHES "^([a-z]+)/")
+          set(used ${CMAKE_MATCH_1})
+          if(used IN_LIST layers AND NOT used IN_LIST allowed_${folder})
+            list(APPEND faults "${name}: ${line} (${folder} may not use ${used})")
+          endif()
+        endif()
+      elseif(qt_free AND line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*|Qt[A-Za-z]*/)")
+        list(APPEND faults "${name}: ${line} (Qt in a Qt-free part)")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "Includes against the layers:\n  ${text}")
+endif()
+message(STATUS "Every include keeps to its layer.")
