@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "pages/qt_text.h"
+
 namespace hdmjm {
 
 PropertySheet::PropertySheet(const QString& caption, std::span<const PageEntry> pages,
@@ -20,8 +22,7 @@ PropertySheet::PropertySheet(const QString& caption, std::span<const PageEntry> 
     auto* tab = new QWidget(tabs_);
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
-    tabs_->addTab(
-        tab, QString::fromUtf8(entry.caption.data(), static_cast<qsizetype>(entry.caption.size())));
+    tabs_->addTab(tab, ToQString(entry.caption));
     entries_.push_back(Entry{&entry, tab});
   }
   connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "pages/ditch_pages.h"
+#include "store/catalogue.h"
 
 namespace hdmjm {
 namespace {
@@ -68,7 +69,7 @@ CGLDM::CGLDM(const PageContext& context, const QString& caption, bool hasLeaveHa
 
 void CGLDM::Fill(RoadSectionStore* record) {
   // Only the name 主线 itself is the main line; "主线 " or "主线2" are separated lines.
-  forMainLine_ = Session().CurrentRoadName() == kMainLineName;
+  forMainLine_ = Session().CurrentRoadName() == kMainLine;
   if (!forMainLine_) {
     TablePage::Fill(record);
     return;

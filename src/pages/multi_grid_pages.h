@@ -34,7 +34,6 @@ class CRightAutoDesCS : public AutoDesignPage {
       : AutoDesignPage(context, caption, hasLeaveHandler, kRight) {}
 };
 
-inline constexpr std::string_view kMainLineName = "主线";
 inline constexpr std::string_view kMainLineHeading = "关联断面数据只在分离段线路上输入!";
 
 class CGLDM : public TablePage {

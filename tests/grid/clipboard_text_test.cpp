@@ -39,7 +39,7 @@ TEST_P(PasteTextTest, CutsRowsAndFields) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clipboard, PasteTextTest, ::testing::ValuesIn(kPasteCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(CopiedField, QuotesOnlyTextsThatAPasteWouldCutOrUnquote) {
   EXPECT_EQ(QuoteCopiedField("1,5"), "1,5");
