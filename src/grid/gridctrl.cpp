@@ -87,6 +87,7 @@ CGridCtrl::~CGridCtrl() {
 
 void CGridCtrl::ApplyFont() {
   cellFont_ = font();
+  shownTexts_.clear();  // measured in the old font
   core_.SetDefaultFont(ToGridFont(cellFont_));
   const QFontMetrics metrics(cellFont_);
   margin_ = metrics.horizontalAdvance(QLatin1Char(' '));

@@ -183,7 +183,16 @@ class CGridCtrl : public QAbstractScrollArea {
   QFont CellFont(const GridCell& cell) const;
   void DrawFixedCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
   void DrawCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
-  void DrawCellText(QPainter& painter, const GridCell& cell, QRect rect);
+  void DrawCellText(QPainter& painter, const GridCell& cell, int row, int col, QRect rect);
+  // A cell's text as the paint shows it, with its advance in the painter's font when
+  // `measured`. Kept per cell (`id`) between paints, so that a page scrolled over again is
+  // neither converted nor measured again; an invalid `id` converts afresh.
+  struct ShownText {
+    std::string source;
+    QString text;
+    int advance = -1;  // -1: not measured
+  };
+  ShownText& TextToShow(const QPainter& painter, const GridCell& cell, CellId id, bool measured);
   void FocusCell(CellId cell);
   bool MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers);
   // A selection follows the mouse.
@@ -220,7 +229,10 @@ class CGridCtrl : public QAbstractScrollArea {
   QPoint lastMouse_;
   QTimer autoScroll_;
   QPointer<QWidget> editor_;
-  CellEditor* cellEditor_ = nullptr;  // the editor_ widget's editing part, while editor_ lives
+  CellEditor* cellEditor_ = nullptr;   // the editor_ widget's editing part, while editor_ lives
+  std::vector<ShownText> shownTexts_;  // by row * columns + column
+  int shownTextDpi_ = 0;               // the resolution their advances were measured at
+  ShownText scratch_;
 };
 
 }  // namespace hdmjm
