@@ -40,6 +40,12 @@ int TextFlags(unsigned format) {
   return flags;
 }
 
+// Most cells share their text colour; a pen is only made for a new one.
+void SetTextColour(QPainter& painter, const QColor& colour) {
+  if (painter.pen().color() != colour || painter.pen().style() != Qt::SolidLine)
+    painter.setPen(colour);
+}
+
 }  // namespace
 
 void CGridCtrl::paintEvent(QPaintEvent*) {
@@ -117,7 +123,8 @@ void CGridCtrl::DrawFixedCell(QPainter& painter, const GridCell& cell, int row, 
   if (emphasised)
     Edges(painter, inner.adjusted(1, 1, -1, -1), colours.color(QPalette::Midlight),
           colours.color(QPalette::Dark));
-  painter.setPen(cell.textColor != kColorUnset ? ToQColor(cell.textColor) : fixedTextColor_);
+  SetTextColour(painter,
+                cell.textColor != kColorUnset ? ToQColor(cell.textColor) : fixedTextColor_);
   DrawCellText(painter, cell, row, col, inner.adjusted(1, 1, -1, -1));
 }
 
@@ -138,7 +145,7 @@ void CGridCtrl::DrawCell(QPainter& painter, const GridCell& cell, int row, int c
   } else if (cell.backColor != kColorUnset) {
     painter.fillRect(inner, back);
   }
-  painter.setPen(text);
+  SetTextColour(painter, text);
   DrawCellText(painter, cell, row, col, inner);
 }
 
