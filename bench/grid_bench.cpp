@@ -24,7 +24,7 @@ using hdmjm::GridItem;
 constexpr int kRows = 300;
 constexpr int kColumns = 21;
 constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
-constexpr int kRuns = 5;
+constexpr int kRuns = 10;
 
 // Keeps each benchmark's fastest run: on a shared machine it is the one least disturbed.
 class BestRunReporter : public RatioReporter {
