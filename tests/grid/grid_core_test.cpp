@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "grid/grid_edit.h"
+
 namespace hdmjm {
 namespace {
 
@@ -225,6 +227,58 @@ TEST(GridClipboard, EmptyingTheSelectionSparesReadOnlyCells) {
   EXPECT_EQ(grid.GetItemText(2, 2), "2,2");
   EXPECT_EQ(grid.GetItemText(0, 1), "0,1");
   EXPECT_TRUE(grid.GetModified());
+}
+
+TEST(GridAppendRows, PasteCutAndDeleteSpareTheAppendRowAndReadOnlyCells) {
+  GridCore grid = MakeGrid(4, 3);
+  grid.SetAppendRowCount(1);
+  grid.SetItemState(2, 2, GridCell::kReadOnly);
+  EXPECT_EQ(grid.GetTableRowCount(), 2);
+  EXPECT_TRUE(grid.PasteFields({{"a", "b"}, {"c", "d"}, {"e", "f"}}, {1, 1}));
+  EXPECT_EQ(RowTexts(grid, 2), (Texts{"c", "2,2"}));
+  EXPECT_EQ(RowTexts(grid, 3), (Texts{"3,1", "3,2"}));
+
+  grid.SetFocusCell({3, 1});  // outside the selection: Delete empties the focus cell alone
+  grid.SelectRange({1, 1, 2, 2});
+  EXPECT_FALSE(grid.CanDeleteContents());  // the append row
+  grid.SetFocusCell({1, 1});
+  EXPECT_TRUE(grid.CanDeleteContents());
+  grid.DeleteContents();
+  EXPECT_EQ(RowTexts(grid, 1), (Texts{"", ""}));
+  EXPECT_EQ(RowTexts(grid, 2), (Texts{"", "2,2"}));
+  grid.SelectRange({2, 2, 3, 2});
+  EXPECT_FALSE(grid.CanEmptySelection());
+}
+
+TEST(GridChanges, CellsChangedSinceASnapshotGoBackAndForth) {
+  GridCore grid = MakeGrid(3, 3);
+  const TextSnapshot before = SnapshotTexts(grid);
+  grid.SetItemText(1, 1, "b");
+  grid.SetColumnCount(4);
+  grid.SetItemText(2, 3, "d");  // a cell the snapshot does not hold
+  const std::vector<CellChange> changes = ChangesSince(before, grid);
+  EXPECT_EQ(changes, (std::vector<CellChange>{{{1, 1}, "1,1", "b"}, {{2, 3}, "", "d"}}));
+  const TextSnapshot after = SnapshotTexts(grid);
+  ApplyChanges(grid, changes, false);
+  EXPECT_TRUE(ChangesSince(before, grid).empty());
+  ApplyChanges(grid, changes, true);
+  EXPECT_TRUE(ChangesSince(after, grid).empty());
+}
+
+TEST(GridChanges, APasteAddsTheRowsPastTheTableUpToItsRoom) {
+  struct Case {
+    int lines, target, tableEnd, room;
+    PasteRows plan;
+  };
+  for (const Case& c : {Case{2, 1, 3, -1, {0, 0}},    // fits
+                        Case{3, 1, 3, -1, {1, 0}},    // one line past the last row
+                        Case{3, 3, 3, -1, {3, 0}},    // on the append row: a row per line
+                        Case{2, 4, 3, -1, {2, 0}},    // past the table's end: from its end
+                        Case{5, 2, 3, 2, {2, 2}},     // two fit into the room, two are left out
+                        Case{3, 1, 1, 0, {0, 3}}}) {  // an empty table without room
+    EXPECT_EQ(PlanPasteRows(c.lines, c.target, c.tableEnd, c.room), c.plan)
+        << c.lines << " lines at " << c.target;
+  }
 }
 
 }  // namespace
