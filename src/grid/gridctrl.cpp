@@ -75,6 +75,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
           [this](int lines) { wheelStep_ = lines; });
   autoScroll_.setInterval(kAutoScrollInterval);
   connect(&autoScroll_, &QTimer::timeout, this, &CGridCtrl::OnAutoScroll);
+  CreateEditActions();
 }
 
 CGridCtrl::~CGridCtrl() {
