@@ -26,7 +26,8 @@ constexpr int kColumns = 21;
 constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
 constexpr int kRuns = 10;
 
-// Keeps each benchmark's fastest run: on a shared machine it is the one least disturbed.
+// Keeps each benchmark's fastest run in processor time: on a shared machine the wall clock also
+// counts the time other programs had the processor, and the fastest run is the least disturbed.
 class BestRunReporter : public RatioReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -34,7 +35,7 @@ class BestRunReporter : public RatioReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration) continue;
       const std::string name = run.run_name.function_name;
-      const double time = run.GetAdjustedRealTime();
+      const double time = run.GetAdjustedCPUTime();
       if (!times.contains(name) || time < times[name]) times[name] = time;
     }
   }
@@ -137,14 +138,12 @@ void BM_GridPaintAndScrollPage(benchmark::State& state) {
   for (auto _ : state) bench.PaintGridPage();
   state.counters["cells"] = bench.VisibleCells();
 }
-BENCHMARK(BM_GridPaintAndScrollPage)->Unit(benchmark::kMicrosecond)->Repetitions(kRuns);
 
 void BM_PlainDrawTextPage(benchmark::State& state) {
   Bench& bench = TheBench();
   for (auto _ : state) bench.PaintBaselinePage();
   state.counters["cells"] = bench.VisibleCells();
 }
-BENCHMARK(BM_PlainDrawTextPage)->Unit(benchmark::kMicrosecond)->Repetitions(kRuns);
 
 }  // namespace
 
@@ -152,6 +151,13 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
+  // The two measures take turns, so that both meet the same load of a shared machine.
+  for (int run = 0; run < kRuns; ++run) {
+    benchmark::RegisterBenchmark("BM_GridPaintAndScrollPage", BM_GridPaintAndScrollPage)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_PlainDrawTextPage", BM_PlainDrawTextPage)
+        ->Unit(benchmark::kMicrosecond);
+  }
   auto bench = std::make_unique<Bench>();
   theBench = bench.get();
   BestRunReporter reporter;
@@ -163,7 +169,7 @@ int main(int argc, char** argv) {
   if (grid > 0 && plain > 0) {
     std::printf(
         "grid paint and page scroll: %.1f us; plain drawText of the same cells: %.1f us "
-        "(best of %d runs each); ratio %.2f (target <= 1.2)\n",
+        "(processor time, best of %d runs each); ratio %.2f (target <= 1.2)\n",
         grid, plain, kRuns, grid / plain);
   }
   benchmark::Shutdown();
