@@ -1,5 +1,6 @@
 // Paints a page of a 300 x 21 grid into an image and scrolls one page on, beside painting the
-// same visible cells' texts with plain QPainter::drawText calls; prints both and their ratio.
+// same visible cells' texts with plain QPainter::drawText calls; prints the best of several runs
+// of each and their ratio.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -23,6 +24,22 @@ using hdmjm::GridItem;
 constexpr int kRows = 300;
 constexpr int kColumns = 21;
 constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
+constexpr int kRuns = 10;
+
+// Keeps each benchmark's fastest run in processor time: on a shared machine the wall clock also
+// counts the time other programs had the processor, and the fastest run is the least disturbed.
+class BestRunReporter : public RatioReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      const std::string name = run.run_name.function_name;
+      const double time = run.GetAdjustedCPUTime();
+      if (!times.contains(name) || time < times[name]) times[name] = time;
+    }
+  }
+};
 
 struct TextCell {
   QRect rect;
@@ -121,14 +138,12 @@ void BM_GridPaintAndScrollPage(benchmark::State& state) {
   for (auto _ : state) bench.PaintGridPage();
   state.counters["cells"] = bench.VisibleCells();
 }
-BENCHMARK(BM_GridPaintAndScrollPage)->Unit(benchmark::kMicrosecond);
 
 void BM_PlainDrawTextPage(benchmark::State& state) {
   Bench& bench = TheBench();
   for (auto _ : state) bench.PaintBaselinePage();
   state.counters["cells"] = bench.VisibleCells();
 }
-BENCHMARK(BM_PlainDrawTextPage)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -136,9 +151,16 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
+  // The two measures take turns, so that both meet the same load of a shared machine.
+  for (int run = 0; run < kRuns; ++run) {
+    benchmark::RegisterBenchmark("BM_GridPaintAndScrollPage", BM_GridPaintAndScrollPage)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_PlainDrawTextPage", BM_PlainDrawTextPage)
+        ->Unit(benchmark::kMicrosecond);
+  }
   auto bench = std::make_unique<Bench>();
   theBench = bench.get();
-  RatioReporter reporter;
+  BestRunReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   theBench = nullptr;
   bench.reset();
@@ -146,9 +168,9 @@ int main(int argc, char** argv) {
   const double plain = reporter.times["BM_PlainDrawTextPage"];
   if (grid > 0 && plain > 0) {
     std::printf(
-        "grid paint and page scroll: %.1f us; plain drawText of the same cells: %.1f us; "
-        "ratio %.2f (target <= 2)\n",
-        grid, plain, grid / plain);
+        "grid paint and page scroll: %.1f us; plain drawText of the same cells: %.1f us "
+        "(processor time, best of %d runs each); ratio %.2f (target <= 1.2)\n",
+        grid, plain, kRuns, grid / plain);
   }
   benchmark::Shutdown();
   return 0;

@@ -1,5 +1,6 @@
 #include "cell_editor.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
@@ -60,6 +61,18 @@ bool IsPageSwitchKey(const QKeyEvent& event) {
   return IsPageSwitch(ToGridKey(event.key()), ToGridModifiers(event.modifiers()));
 }
 
+HistoryKey HistoryKeyOf(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  if (event.matches(QKeySequence::Undo)) return HistoryKey::Undo;
+  if (event.matches(QKeySequence::Redo)) return HistoryKey::Redo;
+  if (event.key() == Qt::Key_Z && modifiers == Qt::ControlModifier) return HistoryKey::Undo;
+  const bool redo =
+      (event.key() == Qt::Key_Y && modifiers == Qt::ControlModifier) ||
+      (event.key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier));
+  return redo ? HistoryKey::Redo : HistoryKey::None;
+}
+
 CellEditor::CellEditor(QWidget& self, QWidget& grid, int id, int row, int col,
                        const QString& initialText, EditEndReport report)
     : self_(self),
@@ -85,6 +98,14 @@ bool CellEditor::EndsOn(const QKeyEvent& event, bool navigationEnds) {
       Finish(key);
       return true;
   }
+}
+
+bool CellEditor::PassHistoryKey(const QKeyEvent& event, bool canUndo, bool canRedo) {
+  const HistoryKey key = HistoryKeyOf(event);
+  if (key == HistoryKey::None || (key == HistoryKey::Undo ? canUndo : canRedo)) return false;
+  QKeyEvent copy(event.type(), event.key(), event.modifiers(), event.text());
+  QCoreApplication::sendEvent(&grid_, &copy);
+  return true;
 }
 
 void CellEditor::Finish(int key) {

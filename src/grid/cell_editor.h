@@ -33,6 +33,9 @@ GridKey ToGridKey(int key);
 unsigned ToGridModifiers(Qt::KeyboardModifiers modifiers);
 // The keys that switch the pages of the tab widget around a grid (IsPageSwitch).
 bool IsPageSwitchKey(const QKeyEvent& event);
+// Undo (Ctrl+Z) and redo (Ctrl+Y, Ctrl+Shift+Z, and the platform's other bindings).
+enum class HistoryKey { None, Undo, Redo };
+HistoryKey HistoryKeyOf(const QKeyEvent& event);
 
 // The cell, its final text and the key that ended editing (0: the focus was lost).
 using EditEndReport = std::function<void(int row, int col, const QString& text, int key)>;
@@ -49,6 +52,8 @@ class CellEditor {
   int Col() const { return col_; }
   // Ends editing as losing the focus does.
   void EndEdit() { Finish(0); }
+  // Ends editing as Escape does: the cell keeps its text.
+  void Cancel() { Finish(Qt::Key_Escape); }
   // Nothing is reported any more (the grid is going away).
   void Detach() { report_ = nullptr; }
 
@@ -58,6 +63,10 @@ class CellEditor {
   // Ends editing for Tab, Enter and Escape, and for the page and arrow keys when
   // `navigationEnds`; false for a key that stays with the editor.
   bool EndsOn(const QKeyEvent& event, bool navigationEnds);
+  // Hands an undo or redo key to the grid, which ends editing and steps its history, when the
+  // editor has nothing of its own to undo (`canUndo`) or redo (`canRedo`); false when the key
+  // stays with the editor.
+  bool PassHistoryKey(const QKeyEvent& event, bool canUndo, bool canRedo);
   // Reports once, Escape with the initial text back; the editor disappears and is deleted.
   void Finish(int key);
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "clipboard_text.h"
-
 namespace hdmjm {
 
 void GridFont::SetFaceName(std::string_view name) {
@@ -321,10 +319,26 @@ std::optional<std::string> GridCore::CopyText() const {
 
 void GridCore::EmptySelectedCells() {
   for (CellId cell : selected_) {
-    if (IsReadOnly(cell.row, cell.col)) continue;
+    if (!IsWritable(cell.row, cell.col)) continue;
     GetCell(cell.row, cell.col)->text.clear();
     modified_ = true;
   }
+}
+
+void GridCore::DeleteContents() {
+  if (selected_.contains(focus_)) return EmptySelectedCells();
+  if (!IsWritable(focus_.row, focus_.col)) return;
+  GetCell(focus_.row, focus_.col)->text.clear();
+  modified_ = true;
+}
+
+bool GridCore::CanEmptySelection() const {
+  return std::any_of(selected_.begin(), selected_.end(),
+                     [this](CellId cell) { return IsWritable(cell.row, cell.col); });
+}
+
+bool GridCore::CanDeleteContents() const {
+  return selected_.contains(focus_) ? CanEmptySelection() : IsWritable(focus_.row, focus_.col);
 }
 
 CellId GridCore::PasteTarget() const {
@@ -334,13 +348,16 @@ CellId GridCore::PasteTarget() const {
 }
 
 bool GridCore::PasteText(std::string_view text, CellId target) {
+  return PasteFields(ParsePastedText(text), target);
+}
+
+bool GridCore::PasteFields(const PastedRows& rows, CellId target) {
   if (!IsValid(target)) return false;
-  const PastedRows rows = ParsePastedText(text);
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     for (int j = 0; j < static_cast<int>(rows[i].size()); ++j) {
       const CellId cell{target.row + i, target.col + j};
       // A read-only cell keeps its text; the field still takes its column.
-      if (!IsValid(cell) || IsReadOnly(cell.row, cell.col)) continue;
+      if (!IsWritable(cell.row, cell.col)) continue;
       GetCell(cell.row, cell.col)->text = rows[i][j];
       SetSelectedBit(cell, false);
       selected_.erase(cell);

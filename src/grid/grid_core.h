@@ -3,6 +3,7 @@
 // CGridCtrl drives it and paints it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <compare>
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "clipboard_text.h"
 
 namespace hdmjm {
 
@@ -162,6 +165,19 @@ class GridCore {
   unsigned GetItemState(int row, int col) const;
   bool IsReadOnly(int row, int col) const { return GetItemState(row, col) & GridCell::kReadOnly; }
 
+  // Rows at the grid's end that are no rows of the table it shows (a page's append row): a paste,
+  // a cut and Delete leave them alone. None unless set; inserting and deleting rows keeps the
+  // count.
+  void SetAppendRowCount(int rows) { appendRows_ = std::max(0, rows); }
+  int GetAppendRowCount() const { return appendRows_; }
+  // The row after the table's last: the first append row, or the row count.
+  int TableEnd() const { return std::max(fixedRows_, GetRowCount() - appendRows_); }
+  int GetTableRowCount() const { return TableEnd() - fixedRows_; }
+  // A cell of the table whose text a paste, a cut or Delete may change.
+  bool IsWritable(int row, int col) const {
+    return IsValid(row, col) && row < TableEnd() && !IsReadOnly(row, col);
+  }
+
   const Extents& Rows() const { return rows_; }
   const Extents& Columns() const { return cols_; }
   bool SetRowHeight(int row, int height);
@@ -196,13 +212,22 @@ class GridCore {
 
   // The selection as clipboard text; nothing when no cell is selected.
   std::optional<std::string> CopyText() const;
-  // Empties every selected cell that is not read-only.
+  // Empties every selected cell that is writable.
   void EmptySelectedCells();
+  // What Delete empties: the selection when it holds the focus cell, else the focus cell; cells
+  // that are not writable keep their text.
+  void DeleteContents();
+  // Whether DeleteContents, or emptying the selection, would empty a cell.
+  bool CanDeleteContents() const;
+  bool CanEmptySelection() const;
   // The cell a paste starts at: the focus cell, else the top-left selected cell.
   CellId PasteTarget() const;
-  // Cuts `text` into rows and fields (ParsePastedText) and writes them from `target` on, sparing
-  // read-only cells; false for no target.
+  // Cuts `text` into rows and fields (ParsePastedText) and writes them from `target` on
+  // (PasteFields); false for no target.
   bool PasteText(std::string_view text, CellId target);
+  // Writes field j of row i into cell (target row + i, target column + j) where that cell is a
+  // table cell, sparing read-only cells.
+  bool PasteFields(const PastedRows& rows, CellId target);
 
   // A new cell: format 0, or that of the cell above it inside the ordinary area; default font.
   virtual void CreateCell(GridCell& cell, int row, int col);
@@ -219,6 +244,7 @@ class GridCore {
   Extents cols_;
   int fixedRows_ = 0;
   int fixedCols_ = 0;
+  int appendRows_ = 0;
   int defaultRowHeight_ = 20;
   int defaultColWidth_ = 80;
   GridFont defaultFont_;

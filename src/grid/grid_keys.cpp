@@ -1,8 +1,5 @@
-// The grid's keys, in-place editing and clipboard: moves by key through the window-free rules,
-// editors opened over a cell and their end reports, and copy, cut and paste, every change of a
-// cell reaching the owner through the end-edit path.
-#include <QClipboard>
-#include <QGuiApplication>
+// The grid's keys and in-place editing: moves by key through the window-free rules, the
+// clipboard, Delete, undo and redo keys, and editors opened over a cell and their end reports.
 #include <QKeyEvent>
 
 #include "gridctrl.h"
@@ -18,6 +15,8 @@ bool CGridCtrl::focusNextPrevChild(bool next) {
 }
 
 void CGridCtrl::keyPressEvent(QKeyEvent* event) {
+  if (const HistoryKey history = HistoryKeyOf(*event); history != HistoryKey::None && undoStack_)
+    return StepHistory(history == HistoryKey::Undo);
   const CellId focus = GetFocusCell();
   if (!core_.IsValid(focus)) {
     QAbstractScrollArea::keyPressEvent(event);
@@ -33,13 +32,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   if (ctrl && key == Qt::Key_C) return OnEditCopy();
   if (ctrl && key == Qt::Key_V) return OnEditPaste();
   if (ctrl && key == Qt::Key_X) return OnEditCut();
-  if (key == Qt::Key_Delete) {
-    if (editable_ && !core_.IsReadOnly(focus.row, focus.col)) {
-      ReportChanges([&] { SetItemText(focus.row, focus.col, QString()); });
-      SetModified(true);
-    }
-    return;
-  }
+  if (key == Qt::Key_Delete) return OnEditDelete();
   if (MoveFocusByKey(key, event->modifiers())) return;
   // Enter and Escape belong to the dialog.
   if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
@@ -124,12 +117,16 @@ void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int key)
   if (!core_.IsValid(row, col)) return;
   // Escape leaves the cell as it was: nothing to store, and nothing for a derived grid to learn
   // from the text.
-  if (key != Qt::Key_Escape) {
+  const bool stores = key != Qt::Key_Escape;
+  GridEdit edit = StartEdit(GridEditKind::Edited, {row, col});
+  const TextSnapshot before = stores ? SnapshotTexts(core_) : TextSnapshot();
+  if (stores) {
     if (text != GetItemText(row, col)) SetModified(true);
     OnEndEditCell(row, col, text);
   }
   viewport()->update();
   emit EditEnd(row, col);
+  if (stores) ReportEdit(std::move(edit), before);
   if (!IsNavigationKey(key)) return;
   MoveFocusByKey(key, Qt::NoModifier);
   const CellId focus = GetFocusCell();
@@ -138,49 +135,6 @@ void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int key)
 
 void CGridCtrl::OnEndEditCell(int row, int col, const QString& text) {
   SetItemText(row, col, text);
-}
-
-void CGridCtrl::OnEditCopy() {
-  if (const auto text = core_.CopyText())
-    QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
-}
-
-void CGridCtrl::OnEditCut() {
-  if (!editable_) return;
-  OnEditCopy();
-  ReportChanges([this] { core_.EmptySelectedCells(); });
-  viewport()->update();
-}
-
-void CGridCtrl::OnEditPaste() {
-  if (!editable_) return;
-  const CellId target = core_.PasteTarget();
-  if (!core_.IsValid(target) || core_.IsReadOnly(target.row, target.col)) return;
-  const std::string text = QGuiApplication::clipboard()->text().toStdString();
-  ReportChanges([&] { core_.PasteText(text, target); });
-  viewport()->update();
-}
-
-void CGridCtrl::ReportChanges(const std::function<void()>& change) {
-  std::vector<std::string> before;
-  before.reserve(static_cast<size_t>(GetRowCount()) * GetColumnCount());
-  for (int row = 0; row < GetRowCount(); ++row)
-    for (int col = 0; col < GetColumnCount(); ++col) before.push_back(core_.GetItemText(row, col));
-  change();
-  size_t index = 0;
-  for (int row = 0; row < GetRowCount(); ++row) {
-    for (int col = 0; col < GetColumnCount(); ++col, ++index) {
-      const std::string& text = core_.GetItemText(row, col);
-      if (index < before.size() && text == before[index]) continue;
-      OnEndEditCell(row, col, QString::fromStdString(text));
-      emit EditEnd(row, col);
-    }
-  }
-}
-
-void CGridCtrl::OnEditSelectAll() {
-  core_.SelectAllCells();
-  viewport()->update();
 }
 
 }  // namespace hdmjm

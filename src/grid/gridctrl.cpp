@@ -75,6 +75,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
           [this](int lines) { wheelStep_ = lines; });
   autoScroll_.setInterval(kAutoScrollInterval);
   connect(&autoScroll_, &QTimer::timeout, this, &CGridCtrl::OnAutoScroll);
+  CreateEditActions();
 }
 
 CGridCtrl::~CGridCtrl() {
@@ -87,6 +88,7 @@ CGridCtrl::~CGridCtrl() {
 
 void CGridCtrl::ApplyFont() {
   cellFont_ = font();
+  shownTexts_.clear();  // measured in the old font
   core_.SetDefaultFont(ToGridFont(cellFont_));
   const QFontMetrics metrics(cellFont_);
   margin_ = metrics.horizontalAdvance(QLatin1Char(' '));

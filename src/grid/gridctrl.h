@@ -1,8 +1,9 @@
 // CGridCtrl: the editable grid every parameter page shows. Fixed heading rows and columns, cells
-// of text, keyboard and mouse navigation, in-place editing and the clipboard. It knows cells only;
-// the cell store, the geometry of the view and the key moves are window-free rules it drives. Its
-// members live in gridctrl.cpp (cells, sizes, scroll bars), grid_paint.cpp, grid_mouse.cpp and
-// grid_keys.cpp (keys, in-place editing, clipboard).
+// of text, keyboard and mouse navigation, in-place editing, the clipboard and a context menu. It
+// knows cells only; the cell store, the geometry of the view, the key moves and the changes of
+// texts are window-free rules it drives. Its members live in gridctrl.cpp (cells, sizes, scroll
+// bars), grid_paint.cpp, grid_mouse.cpp, grid_keys.cpp (keys, in-place editing), grid_changes.cpp
+// (clipboard, Delete, the report of every change and its undoing) and grid_menu.cpp.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -11,12 +12,31 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <functional>
+#include <memory>
 
 #include "cell_editor.h"
+#include "grid_edit.h"
 #include "grid_geometry.h"
 
+class QAction;
+class QMenu;
+
 namespace hdmjm {
+
+// The table a grid shows, as its owner states it: the rows at the grid's end that are no table
+// rows (a page's append row), how many rows the table may have, and how rows are added at its end
+// or removed from it. A paste that reaches past the table's last row has the rows it needs added
+// first, up to the room; undoing it removes them again.
+struct GridTable {
+  int appendRows = 0;
+  int room = 0;  // the most table rows; negative: no bound. 0: the grid never adds rows.
+  // Makes the table `rows` rows long, adding rows at its end or removing its last ones, and
+  // keeps the rows' own texts (their numbers, the defaults of new rows). Unset, the grid inserts
+  // empty rows above the append rows, or deletes the table's last rows.
+  std::function<void(int rows)> resize;
+};
 
 class CellEditor;
 class InPlaceEdit;
@@ -83,6 +103,26 @@ class CGridCtrl : public QAbstractScrollArea {
   bool GetModified() const { return core_.GetModified(); }
   void SetModified(bool modified = true) { core_.SetModified(modified); }
 
+  void SetTable(GridTable table);
+  int GetTableRowCount() const { return core_.GetTableRowCount(); }
+  int GetAppendRowCount() const { return core_.GetAppendRowCount(); }
+
+  // The history the undo and redo keys and menu entries step through (the owner's; null: none).
+  void SetUndoStack(QUndoStack* stack);
+  QUndoStack* UndoStack() const { return undoStack_; }
+  // Applies a change CellsEdited reported backwards (undo) or forwards again (redo): the rows a
+  // paste added are removed or added again, every cell gets its text before or after, and the
+  // focus goes back to the cell where the change was made. Nothing is reported again; an
+  // editor still open is closed without storing its text.
+  void ApplyEdit(const GridEdit& edit, bool forwards);
+
+  // Adds one of the owner's row operations to the context menu, below the grid's own entries and
+  // a separator. The owner keeps the action and its enabled state (see ContextMenuAboutToShow).
+  void AddRowAction(QAction* action);
+  // The context menu as it shows now: undo, redo, cut, copy, paste and delete contents, each
+  // enabled where it can act, then the owner's row operations.
+  std::unique_ptr<QMenu> CreateContextMenu();
+
   // The cell's rectangle in viewport coordinates, grid line included; empty when scrolled away.
   QRect GetCellRect(int row, int col) const;
   // The cell under a viewport point; (-1, -1) beyond the cells.
@@ -117,6 +157,10 @@ class CGridCtrl : public QAbstractScrollArea {
   virtual void OnEditCut();
   virtual void OnEditPaste();
   virtual void OnEditSelectAll();
+  // Empties the selection when it holds the focus cell, else the focus cell (the Delete key).
+  virtual void OnEditDelete();
+  void OnEditUndo() { StepHistory(true); }
+  void OnEditRedo() { StepHistory(false); }
 
  signals:
   void FocusLeaving(int row, int col);  // the focus leaves a cell (-104)
@@ -124,6 +168,15 @@ class CGridCtrl : public QAbstractScrollArea {
   void EditBegin(int row, int col);     // editing of a cell begins (-105)
   void EditEnd(int row, int col);       // editing of a cell ends (-106)
   void Clicked(int row, int col);       // the left button was released over a cell
+  // A user's change of cell texts, whole: a cell edited in place (typed or chosen), Delete, a cut
+  // or a paste with the rows it added. Reported once, after every cell it altered has gone
+  // through OnEndEditCell and EditEnd, and after what those changed in turn.
+  void CellsEdited(const hdmjm::GridEdit& edit);
+  // A paste had lines left over beyond the rows the table may have.
+  void PasteLeftOut(int lines);
+  // The context menu is about to show for the focus cell (row, col): the owner brings its row
+  // actions' enabled state up to date.
+  void ContextMenuAboutToShow(int row, int col);
 
  protected:
   InPlaceEdit* OpenInPlaceEdit(const QRect& rect, Qt::Alignment alignment, int id, int row, int col,
@@ -142,6 +195,7 @@ class CGridCtrl : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   bool focusNextPrevChild(bool next) override;
 
@@ -183,7 +237,16 @@ class CGridCtrl : public QAbstractScrollArea {
   QFont CellFont(const GridCell& cell) const;
   void DrawFixedCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
   void DrawCell(QPainter& painter, const GridCell& cell, int row, int col, const QRect& rect);
-  void DrawCellText(QPainter& painter, const GridCell& cell, QRect rect);
+  void DrawCellText(QPainter& painter, const GridCell& cell, int row, int col, QRect rect);
+  // A cell's text as the paint shows it, with its advance in the painter's font when
+  // `measured`. Kept per cell (`id`) between paints, so that a page scrolled over again is
+  // neither converted nor measured again; an invalid `id` converts afresh.
+  struct ShownText {
+    std::string source;
+    QString text;
+    int advance = -1;  // -1: not measured
+  };
+  ShownText& TextToShow(const QPainter& painter, const GridCell& cell, CellId id, bool measured);
   void FocusCell(CellId cell);
   bool MoveFocusByKey(int key, Qt::KeyboardModifiers modifiers);
   // A selection follows the mouse.
@@ -197,9 +260,25 @@ class CGridCtrl : public QAbstractScrollArea {
   void SetColour(QColor& colour, const QColor& value);
   void Adopt(QWidget* editor, CellEditor* cellEditor);
   EditEndReport EndReport();
+  // A change about to be made, at `focus`, with the table's rows now.
+  GridEdit StartEdit(GridEditKind kind, CellId focus) const;
   // Runs `change` (cut, paste, Delete) and then every cell it altered through the end-edit
-  // path, so that the owner hears of it as of a typed text.
-  void ReportChanges(const std::function<void()>& change);
+  // path, so that the owner hears of it as of a typed text; then reports the whole `edit`.
+  void ReportChanges(GridEdit edit, const std::function<void()>& change);
+  // Completes `edit` with the cells changed since `before` and reports it, if anything changed.
+  void ReportEdit(GridEdit edit, const TextSnapshot& before);
+  // Makes the table `rows` rows long (GridTable::resize), the focus cell staying where it was.
+  void ResizeTable(int rows);
+  void StepHistory(bool back);
+  void CreateEditActions();
+  // Moves the focus to a cell clicked with the right button, unless it is selected.
+  void FocusForMenu(CellId cell);
+  bool CanUndo() const;
+  bool CanRedo() const;
+  bool CanCut() const;
+  bool CanCopy() const;
+  bool CanPaste() const;
+  bool CanDelete() const;
 
   Cells core_{*this};
   QColor textColor_;
@@ -220,7 +299,15 @@ class CGridCtrl : public QAbstractScrollArea {
   QPoint lastMouse_;
   QTimer autoScroll_;
   QPointer<QWidget> editor_;
-  CellEditor* cellEditor_ = nullptr;  // the editor_ widget's editing part, while editor_ lives
+  CellEditor* cellEditor_ = nullptr;   // the editor_ widget's editing part, while editor_ lives
+  std::vector<ShownText> shownTexts_;  // by row * columns + column
+  int shownTextDpi_ = 0;               // the resolution their advances were measured at
+  ShownText scratch_;
+  GridTable table_;
+  QPointer<QUndoStack> undoStack_;
+  // The grid's own entries of the context menu with what enables each, and the owner's.
+  std::vector<std::pair<QAction*, bool (CGridCtrl::*)() const>> editActions_;
+  QList<QPointer<QAction>> rowActions_;
 };
 
 }  // namespace hdmjm

@@ -40,6 +40,7 @@ void InPlaceEdit::keyPressEvent(QKeyEvent* event) {
   }
   // Every other key stays here, so that neither the grid nor the dialog acts on it as well.
   event->accept();
+  if (PassHistoryKey(*event, isUndoAvailable(), isRedoAvailable())) return;
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   if (EndsOn(*event, exitOnArrows_ && !ctrl)) return;
   QLineEdit::keyPressEvent(event);

@@ -21,6 +21,7 @@ InPlaceList::InPlaceList(QWidget* parent, QWidget* grid, const QRect& rect, bool
     // Typed text stays as typed: no completion, and Enter adds nothing to the list.
     setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
+    lineEdit()->installEventFilter(this);
   }
   // The list drops below the cell, as a desktop combo box does, and shows kVisibleLines lines.
   setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
@@ -74,10 +75,21 @@ void InPlaceList::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
+  if (PassHistoryKey(*event, false, false)) return;
   // The page and arrow keys move within the list; with Ctrl they end editing.
   if (EndsOn(*event, event->modifiers() & Qt::ControlModifier)) return;
   QComboBox::keyPressEvent(event);
   event->accept();
+}
+
+bool InPlaceList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != lineEdit() || event->type() != QEvent::KeyPress)
+    return QComboBox::eventFilter(watched, event);
+  // The edit field undoes its own typing; past that, undo and redo are the grid's.
+  const QLineEdit& field = *lineEdit();
+  return PassHistoryKey(*static_cast<QKeyEvent*>(event), field.isUndoAvailable(),
+                        field.isRedoAvailable()) ||
+         QComboBox::eventFilter(watched, event);
 }
 
 void InPlaceList::showPopup() {

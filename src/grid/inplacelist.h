@@ -25,6 +25,7 @@ class InPlaceList : public QComboBox, public CellEditor {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   QString CurrentText() const override { return currentText(); }

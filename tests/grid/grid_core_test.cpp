@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "grid/grid_edit.h"
+
 namespace hdmjm {
 namespace {
 
@@ -225,6 +227,32 @@ TEST(GridClipboard, EmptyingTheSelectionSparesReadOnlyCells) {
   EXPECT_EQ(grid.GetItemText(2, 2), "2,2");
   EXPECT_EQ(grid.GetItemText(0, 1), "0,1");
   EXPECT_TRUE(grid.GetModified());
+}
+
+TEST(GridAppendRows, DeleteEmptiesTheSelectionHoldingTheFocusButNotTheAppendRow) {
+  GridCore grid = MakeGrid(4, 3);
+  grid.SetAppendRowCount(1);
+  grid.SelectRange({2, 1, 3, 2});
+  grid.SetFocusCell({2, 2});
+  grid.DeleteContents();
+  EXPECT_EQ(RowTexts(grid, 2), (Texts{"", ""}));
+  EXPECT_EQ(RowTexts(grid, 3), (Texts{"3,1", "3,2"}));
+}
+
+TEST(GridChanges, APasteAddsTheRowsPastTheTableUpToItsRoom) {
+  struct Case {
+    int lines, target, tableEnd, room;
+    PasteRows plan;
+  };
+  for (const Case& c : {Case{2, 1, 3, -1, {0, 0}},    // fits
+                        Case{3, 1, 3, -1, {1, 0}},    // one line past the last row
+                        Case{3, 3, 3, -1, {3, 0}},    // on the append row: a row per line
+                        Case{2, 4, 3, -1, {2, 0}},    // past the table's end: from its end
+                        Case{5, 2, 3, 2, {2, 2}},     // two fit into the room, two are left out
+                        Case{3, 1, 1, 0, {0, 3}}}) {  // an empty table without room
+    EXPECT_EQ(PlanPasteRows(c.lines, c.target, c.tableEnd, c.room), c.plan)
+        << c.lines << " lines at " << c.target;
+  }
 }
 
 }  // namespace
