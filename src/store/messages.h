@@ -14,6 +14,15 @@ inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据�
 inline constexpr std::string_view kOpenedReadOnly =
     "方案数据库文件是只读的: 数据可以查看和修改, 但按确定时无法存入, 除非先使文件可写。";
 
+// Why nothing is saved into an Access file.
+inline constexpr std::string_view kAccessNotWritten =
+    "Access 数据库只能读取, 不能存入。请先把它转换为本程序的方案数据库。";
+
+// The scheme opened is an Access file: said before the designer edits anything.
+inline constexpr std::string_view kOpenedAccessReadOnly =
+    "方案数据库是 Access 文件, 只能读取: 数据可以查看和修改, 但按确定时无法存入。"
+    "要存入, 请先把它转换为本程序的方案数据库。";
+
 // Opened roads that did not load whole, one line per road and table follows.
 inline constexpr std::string_view kNotWholeHeading =
     "以下道路的数据未能完整读入, 按确定时不会存入这些道路, 数据库中它们的数据保持不变:";
