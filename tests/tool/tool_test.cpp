@@ -15,7 +15,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kUsage[] =
+    "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT";
 
 struct ToolRun {
   int exitCode = -1;
