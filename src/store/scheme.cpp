@@ -123,12 +123,7 @@ bool SchemeStore::OpenRoads(const std::string& path, const std::string* onlyRoad
     failure = source->LastFailure();
     return fail(CauseMessage(failure.cause, failure.detail));
   }
-  const bool anyTable =
-      std::any_of(AllTables().begin(), AllTables().end(), [&](const TableDesc* t) {
-        return catalogue.count(t->Name(kLeft)) || catalogue.count(t->Name(kRight));
-      });
-  if (!catalogue.count(std::string(kChainBreakTable)) && !anyTable)
-    return fail(CauseMessage(FailureCause::NotScheme, {}));
+  if (!HoldsScheme(catalogue)) return fail(CauseMessage(FailureCause::NotScheme, {}));
   if (leftOut_ > 0) services_.messages->Show(messages::TooManyRoads(leftOut_, kMaxRoads));
   if (roads_.empty()) return fail({});
   for (auto& record : records_) record->databasePath = path;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "scheme_writer.h"
+#include "table_source.h"
 
 namespace hdmjm {
 namespace {
@@ -57,10 +58,24 @@ ConversionResult WriteFailed(const std::filesystem::path& path, const std::error
   return result;
 }
 
+// Converting a file whose tables are no scheme's would only make an empty scheme of it.
+bool IsScheme(const std::filesystem::path& access) {
+  SourceFailure failure;
+  const std::unique_ptr<TableSource> source = OpenAccessSource(access, failure);
+  ColumnCatalogue catalogue;
+  return !source || !source->ReadCatalogue(catalogue) || HoldsScheme(catalogue);
+}
+
 }  // namespace
 
 ConversionResult ConvertScheme(const std::filesystem::path& access,
                                const std::filesystem::path& output, const Services& services) {
+  if (!IsScheme(access)) {
+    ConversionResult refused;
+    refused.outcome = ConversionResult::Outcome::InputFailed;
+    refused.message = access.string() + ": " + CauseMessage(FailureCause::NotScheme, {});
+    return refused;
+  }
   return ConvertAccessFile(access, output, services, [](AdoConnection& connection) {
     return SchemeWriter(connection).Prepare();
   });
