@@ -22,8 +22,8 @@ extern char** environ;
 namespace hdmjm::bench {
 namespace {
 
-constexpr char kScheme[] = "BM_SchemeUnit";
-constexpr char kExport[] = "BM_MdbExport";
+constexpr char kScheme[] = "BM_SchemeUnit/real_time";
+constexpr char kExport[] = "BM_MdbExport/real_time";
 
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "access_bench: %s\n", what.c_str());
