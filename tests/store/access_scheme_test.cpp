@@ -87,6 +87,43 @@ TEST(AccessSchemeTest, AColumnFeedsAFieldOnlyWhenItsTypeCanHoldTheField) {
         << static_cast<int>(type) << " " << static_cast<int>(kind);
 }
 
+// The Jet 4 copy with 路基限宽 (of both sides) declared a date: every table definition page
+// holding it, its column entries (25 bytes each, after 12 bytes per index) then its names.
+std::string WithWidthLimitsAsDates(std::string file) {
+  const std::u16string wanted = u"路基限宽";
+  const std::string name(reinterpret_cast<const char*>(wanted.data()), wanted.size() * 2);
+  for (std::size_t page = 0; page + 4096 <= file.size(); page += 4096) {
+    const auto at = [&](std::size_t offset, int bytes) {
+      unsigned value = 0;
+      for (int b = bytes - 1; b >= 0; --b) value = value * 256 + uint8_t(file[page + offset + b]);
+      return value;
+    };
+    if (file[page] != 2 || file.substr(page, 4096).find(name) == std::string::npos) continue;
+    const unsigned columns = at(45, 2), entries = 63 + 12 * at(51, 4);
+    std::size_t names = entries + 25 * columns;
+    for (unsigned c = 0; c < columns; names += 2 + at(names, 2), ++c)
+      if (file.compare(page + names + 2, at(names, 2), name) == 0)
+        file[page + entries + 25 * c] = 8;
+  }
+  return file;
+}
+
+TEST(AccessSchemeTest, AColumnOfATypeTheFieldCannotHoldKeepsEveryRoadWithRowsFromLoadingWhole) {
+  test::ScratchDir dir;
+  test::Recorders recorders;
+  test::WriteBytes(dir.File("dates.mdb"),
+                   WithWidthLimitsAsDates(test::ReadBytes(test::SharedJet(test::kSampleJet4))));
+  SchemeStore scheme(recorders.services());
+  ASSERT_TRUE(scheme.Open(dir.File("dates.mdb")));
+  for (const auto& record : scheme.TakeRecords())
+    EXPECT_EQ(
+        record->loadProblems,
+        (std::vector<std::string>{
+            "表左横断面限制宽度: 第1行列路基限宽: Access 中的类型为日期/时间, 而本列只能存数值",
+            "表右横断面限制宽度: 第1行列路基限宽: Access 中的类型为日期/时间, 而本列只能存数值"}))
+        << record->roadName;
+}
+
 TEST(AccessSchemeTest, ConvertingInPlaceKeepsTheOriginalBesideTheSchemeOrChangesNothing) {
   test::ScratchDir dir;
   test::Recorders recorders;
