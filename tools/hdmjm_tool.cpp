@@ -1,6 +1,7 @@
-// hdmjm-tool: writes a sample project, dumps a scheme database as JSON, or loads and saves every
-// road of a scheme as confirming the main sheet without edits does. What a person should read
-// goes to stderr; the database layer's trace lines join it only with --verbose.
+// hdmjm-tool: writes a sample project, dumps a scheme database as JSON, loads and saves every
+// road of a scheme as confirming the main sheet without edits does, or converts an Access scheme
+// into a new scheme database. What a person should read goes to stderr; the database layer's
+// trace lines join it only with --verbose.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -12,9 +13,11 @@
 
 #include "sample_project.h"
 #include "store/catalogue.h"
+#include "store/file_kind.h"
 #include "store/project_paths.h"
 #include "store/records.h"
 #include "store/scheme.h"
+#include "store/scheme_convert.h"
 #include "tool_messages.h"
 
 namespace hdmjm::tool {
@@ -26,7 +29,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitNothingDone = 1;  // the database did not open, is no scheme, or has no roads
 constexpr int kExitUsage = 2;
 constexpr int kExitNotAllSaved = 3;  // resave: some roads not saved; dump: some not read whole
-constexpr char kSynopsis[] = "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kSynopsis[] =
+    "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT";
 constexpr std::string_view kVerboseFlag = "--verbose";
 
 // What --help prints; the manual page is made from it.
@@ -42,14 +46,21 @@ std::string Help() {
          workdir + " 记号 (空格写作 \"" + WorkdirToken(" ") +
          "\")。\n"
          "  dump DB      像 hdmjm 那样打开方案, 以 JSON 输出每条道路的各个表。\n"
-         "  resave DB    打开方案并重新存入每条道路, 如同不作修改按\"确定\"。\n\n"
+         "               DB 也可以是 Access 数据库 (Access 97 或 2000-2003 的 .mdb)。\n"
+         "  resave DB    打开方案并重新存入每条道路, 如同不作修改按\"确定\"。\n"
+         "               Access 数据库只读取, 不重新存入: 请先用 convert 转换。\n"
+         "  convert ACCESS OUT\n"
+         "               把 Access 数据库 ACCESS 转换为新的方案数据库 OUT: 每个表 (也包括其他\n"
+         "               程序的表)、每列及其类型、每行、每个值都原样保留, 空值仍为空值; 再补上\n"
+         "               缺少的表和索引, 如同第一次存入。ACCESS 不被改动; OUT 已存在时不转换。\n\n"
          "Options:\n"
          "  --verbose    同时在 stderr 输出数据库层的跟踪行 (以 \"trace: \" 开头)。\n"
          "  -h, --help   显示本帮助并退出。\n"
          "  --version    显示版本并退出。\n\n"
          "Exit status:\n"
          "  0  完成。\n"
-         "  1  什么也没做: 文件打不开、读道路表时被锁住、不是方案数据库, 或没有道路。\n"
+         "  1  什么也没做: 文件打不开、读道路表时被锁住、不是方案数据库, 或没有道路;\n"
+         "     resave 的是 Access 数据库; convert 未能转换 (OUT 已存在, 或读写失败)。\n"
          "  2  参数错误。\n"
          "  3  resave 有道路未能存入, 或 dump 输出了未能完整读入的道路。\n";
 }
@@ -151,10 +162,29 @@ int Dump(const std::string& database, const Services& services) {
 
 // Saves every road as the main sheet's OK does: a road that did not load whole is not saved.
 int Resave(const std::string& database, const Services& services) {
+  if (IsAccessKind(ProbeFile(database).kind)) {
+    services.messages->Show(database +
+                            "是 Access 数据库, 只读取, 不重新存入。请用 hdmjm-tool convert " +
+                            database + " OUT 把它转换为方案数据库。");
+    return kExitNothingDone;
+  }
   SchemeStore scheme(services);
   if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
   RoadRecordList records = scheme.TakeRecords();
   return scheme.Save(records).AllSaved() ? kExitOk : kExitNotAllSaved;
+}
+
+// A new scheme database from an Access scheme; the Access file is only read.
+int Convert(const std::string& access, const std::string& output, const Services& services) {
+  const ConversionResult result = ConvertScheme(access, output, services);
+  if (!result.Converted()) {
+    services.messages->Show(result.message);
+    return kExitNothingDone;
+  }
+  services.messages->Show("已将" + access + "转换为" + output + ": " +
+                          std::to_string(result.tables) + "个表, " + std::to_string(result.rows) +
+                          "行。");
+  return kExitOk;
 }
 
 int Sample(const std::string& dir, const Services& services) {
@@ -184,6 +214,7 @@ int main(int argc, char** argv) {
   hdmjm::SilentTrace silent;
   hdmjm::Services services = hdmjm::DefaultServices();
   if (!verbose) services.trace = &silent;
+  if (args.size() == 3 && args[0] == "convert") return Convert(args[1], args[2], services);
   if (args.size() != 2) {
     std::cerr << "usage: " << kSynopsis << '\n';
     return kExitUsage;

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "store/file_kind.h"
+
 namespace hdmjm {
 
 void QtUserMessages::Show(const std::string& text, const std::string& title, Icon icon) {
@@ -43,7 +45,8 @@ int QtUserMessages::Choose(const std::string& text, const std::vector<std::strin
 
 QString SchemeFileTypes::type(const QFileInfo& info) const {
   if (info.suffix().compare(QLatin1String("mdb"), Qt::CaseInsensitive) == 0)
-    return QStringLiteral("SQLite");
+    return IsAccessKind(ProbeFile(info.filePath().toStdString()).kind) ? QStringLiteral("Access")
+                                                                       : QStringLiteral("SQLite");
   return QFileIconProvider::type(info);
 }
 

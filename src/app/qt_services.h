@@ -28,7 +28,8 @@ class QtFileChooser : public FileChooser {
 };
 
 // The file dialogs' type column: a scheme file keeps the extension an older database product
-// used, and is named for what it is, not by the system's name for that extension.
+// used, and is named for what it is (SQLite, or an Access file still to be brought in), not by the
+// system's name for that extension.
 class SchemeFileTypes : public QFileIconProvider {
  public:
   QString type(const QFileInfo& info) const override;

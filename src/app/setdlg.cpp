@@ -17,9 +17,11 @@
 #include "app/sheets.h"
 #include "pages/dialog_units.h"
 #include "store/catalogue.h"
+#include "store/file_kind.h"
 #include "store/messages.h"
 #include "store/new_scheme.h"
 #include "store/project_paths.h"
+#include "store/scheme_convert.h"
 
 namespace hdmjm {
 namespace {
@@ -228,6 +230,7 @@ void SetDlg::OpenProject() {
   ShowSchemeControls();
   schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQt(paths.schemeName));
   databasePath_ = database;
+  if (IsAccessKind(ProbeFile(database).kind)) OfferConversion();
   if (LoadAllRoads())
     RecentProjects().Remember(paths.source == ProjectSource::SchemeFile ? paths.opened
                                                                         : paths.projectFolder);
@@ -282,31 +285,65 @@ void SetDlg::ShowSchemeControls() {
 
 void SetDlg::ShowTitle() { window()->setWindowTitle(MainSheetTitle(databasePath_)); }
 
-bool SetDlg::LoadAllRoads() {
-  bool opened = false;
-  ChangeRecords([this, &opened] {
-    progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
-    progress_.SetTarget(progressWnd_.get());
-    progressWnd_->ShowNow();
+void SetDlg::ShowProgress() {
+  progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
+  progress_.SetTarget(progressWnd_.get());
+  progressWnd_->ShowNow();
+}
 
+void SetDlg::CloseProgress() {
+  progress_.SetTarget(nullptr);
+  progressWnd_.reset();
+}
+
+void SetDlg::OfferConversion() {
+  const std::filesystem::path original = AccessOriginalPath(databasePath_);
+  const int answer = Context().messages.Choose(
+      messages::ConvertQuestion(databasePath_, original.filename().string()),
+      {std::string(messages::kConvertButton), std::string(messages::kReadOnlyButton)}, 1,
+      std::string(messages::kConvertTitle));
+  if (answer != 0) return;
+  ShowProgress();
+  const InPlaceConversion done = ConvertSchemeInPlace(databasePath_, RecordServices());
+  CloseProgress();
+  Context().messages.Show(done.result.Converted()
+                              ? messages::Converted(databasePath_, done.original.string())
+                              : messages::NotConverted(done.result.message));
+}
+
+void SetDlg::TellWhereSaved(const SchemeStore& scheme, RoadRecordList& records,
+                            const std::string& saveInto) {
+  if (!IsAccessKind(scheme.Kind())) {
+    if (scheme.ReadOnly()) Context().messages.Show(std::string(messages::kOpenedReadOnly));
+    return;
+  }
+  if (saveInto.empty() || saveInto == databasePath_ || ProbeFile(saveInto).kind != FileKind::Sqlite)
+    return Context().messages.Show(std::string(messages::kOpenedAccessReadOnly));
+  for (auto& record : records) record->databasePath = saveInto;
+  Context().messages.Show(messages::ImportedFromAccess(databasePath_, saveInto));
+}
+
+bool SetDlg::LoadAllRoads(const std::string& saveInto) {
+  bool opened = false;
+  ChangeRecords([&] {
+    ShowProgress();
     Session().ReplaceRoads({});  // the previous records go before the new ones are loaded
     auto scheme = std::make_unique<SchemeStore>(RecordServices());
     opened = scheme->Open(databasePath_);
+    RoadRecordList records = scheme->TakeRecords();
     if (!opened)
       Context().messages.Show(std::string(messages::kNoRoads));
-    else if (scheme->ReadOnly())
-      Context().messages.Show(std::string(messages::kOpenedReadOnly));
+    else
+      TellWhereSaved(*scheme, records, saveInto);
     {
       const QSignalBlocker blocker(roadBox_);
       roadBox_->clear();
       for (const RoadEntry& road : scheme->Roads()) roadBox_->addItem(ToQt(road.name));
       roadBox_->setCurrentIndex(0);
     }
-    Session().ReplaceRoads(scheme->TakeRecords());
+    Session().ReplaceRoads(std::move(records));
     scheme_ = std::move(scheme);
-
-    progress_.SetTarget(nullptr);
-    progressWnd_.reset();
+    CloseProgress();
   });
   ShowTitle();
   return opened;
@@ -361,23 +398,22 @@ void SetDlg::SetSegmentEnds() {
 
 void SetDlg::ImportDatabase() {
   ResolveProjectPaths(Session().InstallRoot(), Session().Paths(), Context().messages);
+  const std::string scheme = SchemeDatabasePath(Session().Paths());
   const std::optional<std::string> chosen =
-      Context().files.ChooseOpenFile("打开", SchemeDatabasePath(Session().Paths()), kImportFilter);
+      Context().files.ChooseOpenFile("打开", scheme, kImportFilter);
   if (!chosen) return;
   databasePath_ = *chosen;
-  LoadAllRoads();
+  // An Access file is only read: its data goes into the project's own scheme file.
+  LoadAllRoads(scheme);
 }
 
 bool SetDlg::SaveAllRoads() {
   const RoadRecordList& records = Session().RoadRecords();
   if (records.empty() || !scheme_) return true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  progressWnd_ = std::make_unique<ProgressWnd>(this, frames_);
-  progress_.SetTarget(progressWnd_.get());
-  progressWnd_->ShowNow();
+  ShowProgress();
   const SaveReport report = scheme_->SaveQuietly(records);
-  progress_.SetTarget(nullptr);
-  progressWnd_.reset();
+  CloseProgress();
   QApplication::restoreOverrideCursor();
   scheme_->ShowSaveReport(records.front()->databasePath, report);
   return report.AllSaved();

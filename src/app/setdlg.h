@@ -21,8 +21,9 @@ namespace hdmjm {
 
 class ProjectPanel;
 
-// The filter of the open-file dialog of "从数据库导入数据...".
-inline constexpr char kImportFilter[] = "横断面标准数据文件 (*.*)|*.*|All Files(*.*)|*.*||";
+// The filter of the open-file dialog of "从数据库导入数据...": SQLite and Access files alike.
+inline constexpr char kImportFilter[] =
+    "横断面标准数据文件, SQLite 或 Access (*.mdb;*.accdb)|*.mdb;*.accdb|All Files(*.*)|*.*||";
 
 class SetDlg : public PropertyPage {
   Q_OBJECT
@@ -33,8 +34,9 @@ class SetDlg : public PropertyPage {
   ~SetDlg() override;
 
   // Lists the roads of the page's scheme database and loads a new record for each. False when
-  // the scheme did not open.
-  bool LoadAllRoads();
+  // the scheme did not open. Records read from an Access file are saved into `saveInto` when
+  // that is an SQLite file (the designer is told so at once), otherwise they cannot be saved.
+  bool LoadAllRoads(const std::string& saveInto = {});
   void CopyToRight();
   void CopyToLeft();
   void SetSegmentEnds();
@@ -70,6 +72,13 @@ class SetDlg : public PropertyPage {
   void ShowNoProject(bool offerNewScheme);
   void ShowSchemeControls();
   void ShowTitle();
+  // Asks whether the Access scheme at the page's path is to be converted in place, and does it.
+  void OfferConversion();
+  // Tells the designer, before any edit, where the records just read can be saved, if at all.
+  void TellWhereSaved(const SchemeStore& scheme, RoadRecordList& records,
+                      const std::string& saveInto);
+  void ShowProgress();
+  void CloseProgress();
   void CopySides(Side from, Side to);
   // Runs a change of the records in memory between the announcements to the other pages.
   template <class Change>

@@ -168,9 +168,10 @@ bool Exists(const std::filesystem::path& path) {
          std::filesystem::file_type::not_found;
 }
 
-// Writes every table into the new file in one transaction; the connection is gone on return.
+// Writes every table into the new file in one transaction, then finishes it; the connection is
+// gone on return.
 void WriteTables(AccessFile& file, const std::filesystem::path& path, const Services& services,
-                 ConversionResult& result) {
+                 const ConversionFinish& finish, ConversionResult& result) {
   AdoConnection connection(services);
   if (!OpenNewDatabase(connection, path) || !Run(connection, "BEGIN")) {
     result.output = connection.LastError();
@@ -181,14 +182,14 @@ void WriteTables(AccessFile& file, const std::filesystem::path& path, const Serv
   Converter converter(file, connection, result, progress);
   for (const AccessTable& table : file.Tables())
     if (!converter.WriteTable(table)) return;  // closing the connection rolls back
-  if (!Run(connection, "COMMIT")) {
+  if (!Run(connection, "COMMIT") || (finish && !finish(connection))) {
     result.outcome = ConversionResult::Outcome::WriteFailed;
     result.output = connection.LastError();
   }
 }
 
 ConversionResult Convert(const std::filesystem::path& access, const std::filesystem::path& output,
-                         const Services& services) {
+                         const Services& services, const ConversionFinish& finish) {
   ConversionResult result;
   if (Exists(output)) {
     result.outcome = ConversionResult::Outcome::OutputExists;
@@ -205,7 +206,7 @@ ConversionResult Convert(const std::filesystem::path& access, const std::filesys
     result.output.text = std::strerror(errno);
     return result;
   }
-  WriteTables(*file, *temporary, services, result);
+  WriteTables(*file, *temporary, services, finish, result);
   if (result.Converted() && !RenameWithoutReplacing(*temporary, output)) {
     result.outcome = errno == EEXIST ? ConversionResult::Outcome::OutputExists
                                      : ConversionResult::Outcome::WriteFailed;
@@ -218,8 +219,9 @@ ConversionResult Convert(const std::filesystem::path& access, const std::filesys
 }  // namespace
 
 ConversionResult ConvertAccessFile(const std::filesystem::path& access,
-                                   const std::filesystem::path& output, const Services& services) {
-  ConversionResult result = Convert(access, output, services);
+                                   const std::filesystem::path& output, const Services& services,
+                                   const ConversionFinish& finish) {
+  ConversionResult result = Convert(access, output, services, finish);
   result.message = ResultMessage(result, access, output);
   if (!result.Converted()) services.trace->Write("convert: " + result.message);
   return result;

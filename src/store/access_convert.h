@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,11 +26,15 @@ struct ConversionResult {
   bool Converted() const { return outcome == Outcome::Converted; }
 };
 
+// Runs on the new file once its tables are written; false fails the conversion as a write.
+using ConversionFinish = std::function<bool(AdoConnection& connection)>;
+
 // Writes the SQLite file `output`, which must not exist yet. The tables are written into a new
-// file beside it that takes the name `output` only when complete; a failure leaves nothing
-// behind. Progress advances by rows, table after table.
+// file beside it that takes the name `output` only when complete (`finish` run on it); a
+// failure leaves nothing behind. Progress advances by rows, table after table.
 ConversionResult ConvertAccessFile(const std::filesystem::path& access,
-                                   const std::filesystem::path& output, const Services& services);
+                                   const std::filesystem::path& output, const Services& services,
+                                   const ConversionFinish& finish = {});
 
 // An Access column as SQLite declares it: an autonumber Long as the store's "INTEGER identity".
 std::string SqliteColumnType(const AccessColumn& column);

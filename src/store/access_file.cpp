@@ -155,7 +155,7 @@ std::unique_ptr<AccessFile> AccessFile::Open(const std::filesystem::path& path,
 // other table instead, its properties left alone.
 AccessError AccessFile::State::ReadCatalogue() {
   const AccessError unreadable = Failure(AccessFault::Damaged, "无法读取表目录。");
-  std::optional<TableSource> catalogue = ReadSource("MSysObjects", kCataloguePage);
+  std::optional<MdbTable> catalogue = ReadSource("MSysObjects", kCataloguePage);
   if (!catalogue) return unreadable;
   const AccessTable described = DescribeTable("MSysObjects", *catalogue->definition);
   std::vector<std::size_t> at;
@@ -176,7 +176,7 @@ AccessError AccessFile::State::ReadCatalogue() {
   if (error.Failed()) return Failure(error.fault, "无法读取表目录: " + error.detail);
   for (const CatalogueEntry& entry : entries) {
     if (!entry.userTable) continue;
-    std::optional<TableSource> source = ReadSource(entry.name, entry.page);
+    std::optional<MdbTable> source = ReadSource(entry.name, entry.page);
     if (!source) return Failure(AccessFault::Damaged, "无法读取表定义。", entry.name);
     tables.push_back(DescribeTable(entry.name, *source->definition));
     sources.push_back(std::move(*source));
@@ -184,11 +184,10 @@ AccessError AccessFile::State::ReadCatalogue() {
   return {};
 }
 
-std::optional<TableSource> AccessFile::State::ReadSource(const std::string& name,
-                                                         std::uint32_t page) {
+std::optional<MdbTable> AccessFile::State::ReadSource(const std::string& name, std::uint32_t page) {
   const auto read = [this](std::uint32_t number) { return ReadPage(number); };
   if (page == 0 || !jet::DefinitionPagesSound(page, layout, read)) return std::nullopt;
-  TableSource source{std::make_unique<MdbCatalogEntry>(), nullptr};
+  MdbTable source{std::make_unique<MdbCatalogEntry>(), nullptr};
   source.entry->mdb = mdb.get();
   g_strlcpy(source.entry->object_name, name.c_str(), sizeof source.entry->object_name);
   source.entry->object_type = MDB_TABLE;

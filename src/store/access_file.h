@@ -71,6 +71,10 @@ struct AccessError {
   bool Failed() const { return fault != AccessFault::None; }
 };
 
+// Why a column of `type` cannot feed a record's field of `kind`, whatever it holds; empty when it
+// can (numbers of every width feed numbers, a code only when whole, which the values tell).
+std::string AccessTypeProblem(JetType type, FieldKind kind);
+
 // The designer's words for a failure, naming the table concerned.
 std::string AccessErrorText(const AccessError& error);
 

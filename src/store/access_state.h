@@ -24,7 +24,7 @@ struct DefinitionFreer {
 using DefinitionPtr = std::unique_ptr<MdbTableDef, DefinitionFreer>;
 
 // A table as mdbtools reads it: its catalogue entry (made here) and its definition.
-struct TableSource {
+struct MdbTable {
   std::unique_ptr<MdbCatalogEntry> entry;
   DefinitionPtr definition;  // refers to `entry`, and goes first
 };
@@ -42,12 +42,12 @@ struct AccessFile::State {
   jet::PageLayout layout;
   std::uint32_t pageCount = 0;  // whole pages in the file
   std::vector<AccessTable> tables;
-  std::vector<TableSource> sources;         // beside `tables`
+  std::vector<MdbTable> sources;            // beside `tables`
   std::optional<std::uint32_t> loadedPage;  // the page in mdb->pg_buf, when known
 
   // The user tables of the catalogue, each with its definition.
   AccessError ReadCatalogue();
-  std::optional<TableSource> ReadSource(const std::string& name, std::uint32_t page);
+  std::optional<MdbTable> ReadSource(const std::string& name, std::uint32_t page);
 
   // Reads the live rows of a table; only the columns marked in `wanted` (all when it is empty)
   // are decoded, the others are left empty.

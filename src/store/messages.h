@@ -14,6 +14,43 @@ inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据�
 inline constexpr std::string_view kOpenedReadOnly =
     "方案数据库文件是只读的: 数据可以查看和修改, 但按确定时无法存入, 除非先使文件可写。";
 
+// Why nothing is saved into an Access file.
+inline constexpr std::string_view kAccessNotWritten =
+    "Access 数据库只能读取, 不能存入。请先把它转换为本程序的方案数据库。";
+
+// The scheme opened is an Access file: said before the designer edits anything.
+inline constexpr std::string_view kOpenedAccessReadOnly =
+    "方案数据库是 Access 文件, 只能读取: 数据可以查看和修改, 但按确定时无法存入。"
+    "要存入, 请先把它转换为本程序的方案数据库。";
+
+// The scheme file is an Access file: converting it keeps the original beside it as `original`.
+inline std::string ConvertQuestion(const std::string& scheme, const std::string& original) {
+  return "方案数据库" + scheme +
+         "是 Access 文件。本程序只能读取它, 按确定时无法存入。\n\n"
+         "要把它转换为本程序的方案数据库吗? 转换后方案数据库仍在原来的位置, 每个表 "
+         "(也包括其他程序的表) 和每个值都原样保留; 原来的 Access 文件不作任何改动, 改名为" +
+         original + "保存在同一文件夹中。\n\n不转换则只读打开, 什么也不写入。";
+}
+inline constexpr std::string_view kConvertButton = "转换";
+inline constexpr std::string_view kReadOnlyButton = "不转换, 只读打开";
+inline constexpr std::string_view kConvertTitle = "Access 方案数据库";
+
+inline std::string Converted(const std::string& scheme, const std::string& original) {
+  return "已转换: " + scheme + "现在是本程序的方案数据库。\n原来的 Access 文件保存为" + original +
+         "。";
+}
+
+// The conversion failed: nothing was changed and the Access file opens read-only.
+inline std::string NotConverted(const std::string& why) {
+  return "未能转换, 文件均未改动: " + why + "\n方案将只读打开。";
+}
+
+// Data imported from an Access file goes, on OK, into the project's own scheme file.
+inline std::string ImportedFromAccess(const std::string& access, const std::string& scheme) {
+  return "已从 Access 数据库" + access +
+         "读入数据。该文件不会被改动: 按确定时, 数据将存入本项目的方案数据库" + scheme + "中。";
+}
+
 // Opened roads that did not load whole, one line per road and table follows.
 inline constexpr std::string_view kNotWholeHeading =
     "以下道路的数据未能完整读入, 按确定时不会存入这些道路, 数据库中它们的数据保持不变:";

@@ -44,12 +44,10 @@ SchemeStore::SchemeStore(const Services& services) : services_(services), connec
 
 SchemeStore::~SchemeStore() = default;
 
-void SchemeStore::ShowOpenFailure() {
-  const AdoError& error = connection_.LastError();
-  const FailureCause cause = CauseOf(error);
+void SchemeStore::ShowOpenFailure(const SourceFailure& failure) {
   std::string text(messages::kConnectFailed);
-  if (cause != FailureCause::Other && cause != FailureCause::None)
-    text.append("\n").append(CauseMessage(cause, error.text));
+  if (failure.cause != FailureCause::Other && failure.cause != FailureCause::None)
+    text.append("\n").append(CauseMessage(failure.cause, failure.detail));
   services_.messages->Show(text);
 }
 
@@ -76,14 +74,15 @@ bool SchemeStore::OpenRoad(const std::string& path, const std::string& road) {
 
 // The records of the roads 断链表 lists (or of `onlyRoad` alone) with their chain breaks, and
 // the road list in its order, the records in the same.
-bool SchemeStore::ReadRoadList(const ColumnCatalogue& catalogue, const std::string* onlyRoad) {
+bool SchemeStore::ReadRoadList(TableSource& source, const ColumnCatalogue& catalogue,
+                               const std::string* onlyRoad) {
   std::vector<std::string> leftOut;
   if (onlyRoad) {
     records_.push_back(std::make_unique<RoadSectionStore>());
     records_.back()->roadName = *onlyRoad;
   }
   const std::size_t room = onlyRoad ? 1 : kMaxRoads;
-  if (!ReadChainBreaks(connection_, catalogue, records_, room, leftOut)) return false;
+  if (!ReadChainBreaks(source, catalogue, records_, room, leftOut)) return false;
   if (!onlyRoad) leftOut_ = leftOut.size();
   std::unordered_map<std::string, std::unique_ptr<RoadSectionStore>> byName;
   for (auto& record : records_) {
@@ -101,50 +100,43 @@ bool SchemeStore::OpenRoads(const std::string& path, const std::string* onlyRoad
   records_.clear();
   leftOut_ = 0;
   connected_ = false;
-  if (!connection_.Open(path)) {
-    ShowOpenFailure();
+  readOnly_ = false;
+  kind_ = FileKind::Unknown;
+  SourceFailure failure;
+  const std::unique_ptr<TableSource> source = OpenTableSource(path, connection_, failure);
+  if (!source) {
+    ShowOpenFailure(failure);
     return false;
   }
   connected_ = true;
-  // A scheme of fifty roads is tens of megabytes: room for it in the page cache saves reading
-  // pages again between tables and roads.
-  connection_.Execute("PRAGMA cache_size = -65536");
-  // One read transaction: every table is read from the same state of the file, and another
-  // program cannot take the file for writing half-way through.
-  connection_.Execute("BEGIN");
+  kind_ = source->Kind();
+  readOnly_ = source->ReadOnly();
+  // The source ends its reading when it goes.
   const auto fail = [&](const std::string& message) {
-    connection_.Execute("ROLLBACK");
     roads_.clear();
     records_.clear();
     if (!message.empty()) services_.messages->Show(message);
     return false;
   };
   ColumnCatalogue catalogue;
-  if (!ReadColumnCatalogue(connection_, catalogue) || !ReadRoadList(catalogue, onlyRoad)) {
-    const AdoError error = connection_.LastError();
-    return fail(CauseMessage(CauseOf(error), error.text));
+  if (!source->ReadCatalogue(catalogue) || !ReadRoadList(*source, catalogue, onlyRoad)) {
+    failure = source->LastFailure();
+    return fail(CauseMessage(failure.cause, failure.detail));
   }
-  const bool anyTable =
-      std::any_of(AllTables().begin(), AllTables().end(), [&](const TableDesc* t) {
-        return catalogue.count(t->Name(kLeft)) || catalogue.count(t->Name(kRight));
-      });
-  if (!catalogue.count(std::string(kChainBreakTable)) && !anyTable)
-    return fail(CauseMessage(FailureCause::NotScheme, {}));
+  if (!HoldsScheme(catalogue)) return fail(CauseMessage(FailureCause::NotScheme, {}));
   if (leftOut_ > 0) services_.messages->Show(messages::TooManyRoads(leftOut_, kMaxRoads));
   if (roads_.empty()) return fail({});
   for (auto& record : records_) record->databasePath = path;
   const std::vector<RoadSectionStore*> loading = Pointers(records_);
-  const ReadStop stop = ReadTables(connection_, services_, catalogue, loading);
-  // Ends the read transaction; an upgrade that cannot be committed is given up (the records
-  // hold its values all the same, and saving makes it again).
-  if (!connection_.Execute("COMMIT")) connection_.Execute("ROLLBACK");
+  const ReadStop stop = ReadTables(*source, services_, catalogue, loading);
+  source->Finish();
   if (stop.cause != FailureCause::None)
     services_.messages->Show(CauseMessage(stop.cause, stop.detail));
   ShowLoadProblems(loading);
   return true;
 }
 
-bool SchemeStore::ReadOnly() const { return connected_ && connection_.IsReadOnly(); }
+bool SchemeStore::ReadOnly() const { return connected_ && readOnly_; }
 
 SaveReport SchemeStore::Save(const RoadRecordList& records) {
   SaveReport report = SaveQuietly(records);
@@ -173,7 +165,10 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
     path = wanted;
     stop = FailureCause::None;
     writer = std::make_unique<SchemeWriter>(connection_);
-    if (!connection_.Open(path))
+    if (IsAccessKind(ProbeFile(path).kind)) {
+      stop = FailureCause::ReadOnly;
+      stopDetail = messages::kAccessNotWritten;
+    } else if (!connection_.Open(path))
       stopWith(connection_.LastError());
     else if (!writer->Prepare())
       stopWith(writer->LastError());

@@ -17,6 +17,7 @@
 #include "failure.h"
 #include "records.h"
 #include "scheme_tables.h"
+#include "table_source.h"
 
 namespace hdmjm {
 
@@ -47,8 +48,11 @@ class SchemeStore {
   bool OpenRoad(const std::string& path, const std::string& road);
   // Whether the last Open reached the database (it may still have found no road).
   bool Connected() const { return connected_; }
-  // Whether the database of the last Open could be opened for reading only.
+  // Whether the database of the last Open can only be read here: a read-only file, or an Access
+  // file, which is never written.
   bool ReadOnly() const;
+  // What the database of the last Open is.
+  FileKind Kind() const { return kind_; }
   const std::vector<RoadEntry>& Roads() const { return roads_; }
   // The records of the last Open, in road-list order; the caller takes them.
   RoadRecordList TakeRecords() { return std::move(records_); }
@@ -69,8 +73,9 @@ class SchemeStore {
 
  private:
   bool OpenRoads(const std::string& path, const std::string* onlyRoad);
-  bool ReadRoadList(const ColumnCatalogue& catalogue, const std::string* onlyRoad);
-  void ShowOpenFailure();
+  bool ReadRoadList(TableSource& source, const ColumnCatalogue& catalogue,
+                    const std::string* onlyRoad);
+  void ShowOpenFailure(const SourceFailure& failure);
   void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
 
   Services services_;
@@ -79,6 +84,8 @@ class SchemeStore {
   RoadRecordList records_;
   std::size_t leftOut_ = 0;  // roads of 断链表 beyond the road list's room
   bool connected_ = false;
+  bool readOnly_ = false;
+  FileKind kind_ = FileKind::Unknown;
 };
 
 // One road through the scheme unit, by its path and name (which the record takes). LoadRoad

@@ -17,17 +17,18 @@ void Problem(RoadSectionStore& record, const std::string& table, const std::stri
 // Where each data column of a table stands in the select list, and the columns the table has
 // beyond them.
 struct SelectList {
-  std::string text;
+  std::vector<std::string> names;
   std::vector<int> at;                              // per data column; -1 when missing
+  std::vector<std::string> typeProblems;            // per data column; empty when it can feed
   std::vector<std::pair<int, std::string>> extras;  // position, column name
   std::string missing;                              // the data columns the table lacks
 };
 
 class SchemeReader {
  public:
-  SchemeReader(AdoConnection& connection, const Services& services,
-               const ColumnCatalogue& catalogue, const std::vector<RoadSectionStore*>& records)
-      : connection_(connection),
+  SchemeReader(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
+               const std::vector<RoadSectionStore*>& records)
+      : source_(source),
         services_(services),
         catalogue_(catalogue),
         records_(records),
@@ -77,35 +78,27 @@ class SchemeReader {
   }
 
   void Failed(const std::string& table) {
-    const AdoError& error = connection_.LastError();
-    AllRoads(table, "读取失败: " + error.text);
-    if (const FailureCause cause = CauseOf(error); StopsEverything(cause))
-      stop_ = {cause, error.text};
+    const SourceFailure failure = source_.LastFailure();
+    AllRoads(table, "读取失败: " + failure.detail);
+    if (StopsEverything(failure.cause)) stop_ = failure;
   }
 
-  // Older 排水沟 and 天沟 tables gain 沟底半径, 0 in the listed roads' rows.
+  // Older 排水沟 and 天沟 tables gain 沟底半径, 0 in the listed roads' rows. Where it cannot be
+  // added the record holds 0 all the same, and saving adds it.
   void UpgradeRadius(const std::string& table, std::vector<std::string>& columns) {
-    if (!connection_.Execute("ALTER TABLE " + QuoteName(table) + " ADD " +
-                             QuoteName(kRadiusColumn) + " DOUBLE"))
-      return;  // the record holds 0 all the same; saving adds the column
-    columns.push_back(std::string(kRadiusColumn));
-    AdoStatement zero(connection_, "UPDATE " + QuoteName(table) + " SET " +
-                                       QuoteName(kRadiusColumn) + " = 0 WHERE " +
-                                       QuoteName(kRoadColumn) + " = ?");
-    for (const RoadSectionStore* record : records_) {
-      zero.Bind(1, record->roadName);
-      zero.Run();
-    }
+    std::vector<std::string> roads;
+    for (const RoadSectionStore* record : records_) roads.push_back(record->roadName);
+    if (source_.AddRadiusColumn(table, roads)) columns.push_back(std::string(kRadiusColumn));
   }
 
   // 道路名 (but in 松方压实系数), the data columns the table has, then any column it has beyond.
-  static SelectList Select(const TableDesc& table, Side side,
-                           const std::vector<std::string>& columns, int serial, int road) {
+  SelectList Select(const TableDesc& table, Side side, const std::string& name,
+                    const std::vector<std::string>& columns, int serial, int road) const {
     SelectList select;
     std::vector<int> used(columns.size(), 0);
     int position = 0;
     const auto add = [&](int column) {
-      select.text += (select.text.empty() ? "" : ", ") + QuoteName(columns[column]);
+      select.names.push_back(columns[column]);
       used[column] = 1;
       return position++;
     };
@@ -114,16 +107,17 @@ class SchemeReader {
     const auto& data = table.DataColumns(side);
     const int last = static_cast<int>(data.size()) - 1;
     select.at.assign(data.size(), -1);
+    select.typeProblems.resize(data.size());
     for (int c = 0; c <= last; ++c) {
       const int column = FindColumn(columns, data[c].name);
-      if (column >= 0)
+      if (column >= 0) {
         select.at[c] = add(column);
-      else if (c != last || !(table.HasRadiusUpgrade() || table.LastColumnOptional()))
+        select.typeProblems[c] = source_.ColumnProblem(name, columns[column], data[c].kind);
+      } else if (c != last || !(table.HasRadiusUpgrade() || table.LastColumnOptional()))
         select.missing += (select.missing.empty() ? "" : "、") + data[c].name;
     }
     for (size_t column = 0; column < columns.size(); ++column)
       if (!used[column]) select.extras.push_back({add(static_cast<int>(column)), columns[column]});
-    if (select.text.empty()) select.text = "NULL";
     return select;
   }
 
@@ -145,28 +139,22 @@ class SchemeReader {
       AllRoads(name, "缺少列" + std::string(kRoadColumn));
       return Defaults(table, side, false);
     }
-    const SelectList select = Select(table, side, columns, serial, road);
+    const SelectList select = Select(table, side, name, columns, serial, road);
     if (!select.missing.empty()) AllRoads(name, "缺少列" + select.missing);
     if (serial < 0 && !scheme) AllRoads(name, "缺少列" + std::string(kSerialColumn));
-    const std::string order = serial >= 0 ? " ORDER BY " + QuoteName(columns[serial]) : "";
-    AdoStatement rows(connection_, "SELECT " + select.text + " FROM " + QuoteName(name) + order);
-    if (!rows.Prepared()) {
-      Failed(name);
-      return Defaults(table, side, false);
-    }
-    AdoStatement::Step step;
-    while ((step = rows.Next()) == AdoStatement::Step::Row) {
-      if (scheme) {
-        for (size_t i = 0; i < records_.size(); ++i) ReadRow(rows, table, side, name, i, select);
-        continue;
-      }
-      const AdoValue roadName = rows.Value(0);
-      const auto* text = std::get_if<std::string>(&roadName);
-      if (!text) continue;  // a NULL 道路名 is no road
-      if (const auto target = byName_.find(*text); target != byName_.end())
-        ReadRow(rows, table, side, name, target->second, select);
-    }
-    if (step == AdoStatement::Step::Failed)
+    const std::string order = serial >= 0 ? columns[serial] : std::string();
+    const bool read =
+        source_.ReadRows(name, select.names, order, [&](const std::vector<AdoValue>& row) {
+          if (scheme) {
+            for (size_t i = 0; i < records_.size(); ++i) ReadRow(row, table, side, name, i, select);
+            return;
+          }
+          const auto* text = std::get_if<std::string>(&row[0]);
+          if (!text) return;  // a NULL 道路名 is no road
+          if (const auto target = byName_.find(*text); target != byName_.end())
+            ReadRow(row, table, side, name, target->second, select);
+        });
+    if (!read)
       Failed(name);
     else if (name == table.Name(side))
       RememberStored(table, side);
@@ -182,8 +170,9 @@ class SchemeReader {
     }
   }
 
-  void ReadRow(const AdoStatement& rows, const TableDesc& table, Side side, const std::string& name,
-               size_t road, const SelectList& select) {
+  void ReadRow(const std::vector<AdoValue>& values, const TableDesc& table, Side side,
+               const std::string& name, size_t road, const SelectList& select) {
+    static const AdoValue kAbsent;
     RoadSectionStore& record = *records_[road];
     const bool scheme = table.Scope() == TableScope::Scheme;
     const int row = scheme ? 0 : counts_[road];
@@ -198,7 +187,7 @@ class SchemeReader {
     const auto& data = table.DataColumns(side);
     const std::string where = "第" + std::to_string(row + 1) + "行";
     for (int c = 0; c < static_cast<int>(data.size()); ++c) {
-      const AdoValue value = select.at[c] >= 0 ? rows.Value(select.at[c]) : AdoValue{};
+      const AdoValue& value = select.at[c] >= 0 ? values[select.at[c]] : kAbsent;
       if (c >= table.ColumnsInUse(record, side, row)) {
         // Levels beyond a slope row's count are not kept: a value there would be lost.
         if (!IsNull(value))
@@ -207,14 +196,15 @@ class SchemeReader {
       }
       std::string why;
       table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
+      if (why.empty()) why = select.typeProblems[c];
       if (!why.empty()) Problem(record, name, where + "列" + data[c].name + ": " + why);
     }
     for (const auto& [column, extraName] : select.extras)
-      if (!IsNull(rows.Value(column)))
+      if (!IsNull(values[column]))
         Problem(record, name, "列" + extraName + "不在表的定义中, 其值无法保存");
   }
 
-  AdoConnection& connection_;
+  TableSource& source_;
   const Services& services_;
   const ColumnCatalogue& catalogue_;
   const std::vector<RoadSectionStore*>& records_;
@@ -225,8 +215,8 @@ class SchemeReader {
 
 }  // namespace
 
-bool ReadChainBreaks(AdoConnection& connection, const ColumnCatalogue& catalogue,
-                     RoadRecordList& records, std::size_t room, std::vector<std::string>& leftOut) {
+bool ReadChainBreaks(TableSource& source, const ColumnCatalogue& catalogue, RoadRecordList& records,
+                     std::size_t room, std::vector<std::string>& leftOut) {
   const auto found = catalogue.find(std::string(kChainBreakTable));
   if (found == catalogue.end()) return true;
   const auto& columns = found->second;
@@ -234,19 +224,16 @@ bool ReadChainBreaks(AdoConnection& connection, const ColumnCatalogue& catalogue
   if (road < 0) return true;
   const TableDesc& table = ChainBreakTable();
   const auto& data = table.DataColumns(kLeft);
-  std::string list = QuoteName(columns[road]);
+  std::vector<std::string> list{columns[road]};
   for (const DataColumn& column : data) {
     const int at = FindColumn(columns, column.name);
-    list += ", " + (at < 0 ? std::string("NULL") : QuoteName(columns[at]));
+    list.push_back(at < 0 ? std::string() : columns[at]);
   }
-  AdoStatement rows(connection, "SELECT " + list + " FROM " + QuoteName(kChainBreakTable));
-  if (!rows.Prepared()) return false;
   std::unordered_map<std::string, RoadSectionStore*> byName;  // null: a road left out
   for (const auto& record : records) byName.emplace(record->roadName, record.get());
-  AdoStatement::Step step;
-  while ((step = rows.Next()) == AdoStatement::Step::Row) {
-    const AdoValue name = rows.Value(0);
-    if (IsNull(name)) continue;
+  const auto readRow = [&](const std::vector<AdoValue>& values) {
+    const AdoValue& name = values[0];
+    if (IsNull(name)) return;
     auto [entry, added] = byName.try_emplace(VariantToText(name), nullptr);
     if (added && records.size() < room) {
       records.push_back(std::make_unique<RoadSectionStore>());
@@ -255,14 +242,17 @@ bool ReadChainBreaks(AdoConnection& connection, const ColumnCatalogue& catalogue
     } else if (added) {
       leftOut.push_back(entry->first);
     }
-    if (!entry->second) continue;
+    if (!entry->second) return;
     RoadSectionStore& record = *entry->second;
     const int row = table.RowCount(record, kLeft);
     table.Resize(record, kLeft, row + 1);
     for (int c = 0; c < static_cast<int>(data.size()); ++c)
-      table.Set(record, kLeft, row, c, NearestField(rows.Value(c + 1), data[c].kind));
-  }
-  return step == AdoStatement::Step::Done;
+      table.Set(record, kLeft, row, c, NearestField(values[c + 1], data[c].kind));
+  };
+  // In the order the file keeps them, by 序号 where the table numbers its rows.
+  const int serial = FindColumn(columns, kSerialColumn);
+  return source.ReadRows(std::string(kChainBreakTable), list,
+                         serial < 0 ? std::string() : columns[serial], readRow);
 }
 
 void SortRoadList(std::vector<RoadEntry>& roadList) {
@@ -274,10 +264,9 @@ void SortRoadList(std::vector<RoadEntry>& roadList) {
       if (roadList[i].startStation > roadList[j].startStation) std::swap(roadList[i], roadList[j]);
 }
 
-ReadStop ReadTables(AdoConnection& connection, const Services& services,
-                    const ColumnCatalogue& catalogue,
+ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
                     const std::vector<RoadSectionStore*>& records) {
-  return SchemeReader(connection, services, catalogue, records).ReadAll();
+  return SchemeReader(source, services, catalogue, records).ReadAll();
 }
 
 }  // namespace hdmjm

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "failure.h"
-#include "scheme_tables.h"
+#include "table_source.h"
 
 namespace hdmjm {
 
@@ -14,23 +13,19 @@ namespace hdmjm {
 // is no road). A road without a record gets a new one while `records` holds fewer than `room`;
 // the names of the roads past that are added to `leftOut`, once each. False when the read
 // failed.
-bool ReadChainBreaks(AdoConnection& connection, const ColumnCatalogue& catalogue,
-                     RoadRecordList& records, std::size_t room, std::vector<std::string>& leftOut);
+bool ReadChainBreaks(TableSource& source, const ColumnCatalogue& catalogue, RoadRecordList& records,
+                     std::size_t room, std::vector<std::string>& leftOut);
 
 // 主线 first, then the other roads by start station (an unstable pass, as the program sorts).
 void SortRoadList(std::vector<RoadEntry>& roadList);
 
 // What stopped a read before its end: a locked, damaged or foreign file.
-struct ReadStop {
-  FailureCause cause = FailureCause::None;
-  std::string detail;
-};
+using ReadStop = SourceFailure;
 
 // Reads every parameter table for the records (their roadName set, their chainBreaks read),
 // notes in each record what kept it from loading whole and what the file held, and gives every
 // table the file lacks its default content. Progress advances table by table.
-ReadStop ReadTables(AdoConnection& connection, const Services& services,
-                    const ColumnCatalogue& catalogue,
+ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
                     const std::vector<RoadSectionStore*>& records);
 
 }  // namespace hdmjm

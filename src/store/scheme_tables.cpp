@@ -40,6 +40,13 @@ bool ReadColumnCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue) 
   return step == AdoStatement::Step::Done;
 }
 
+bool HoldsScheme(const ColumnCatalogue& catalogue) {
+  return catalogue.count(std::string(kChainBreakTable)) ||
+         std::any_of(AllTables().begin(), AllTables().end(), [&](const TableDesc* table) {
+           return catalogue.count(table->Name(kLeft)) || catalogue.count(table->Name(kRight));
+         });
+}
+
 int FindColumn(const std::vector<std::string>& columns, std::string_view name) {
   for (std::string_view wanted : {name, OtherSpelling(name)}) {
     if (wanted.empty()) break;

@@ -15,6 +15,8 @@ namespace hdmjm {
 // Table → its column names in order, read once per open and once per save.
 using ColumnCatalogue = std::map<std::string, std::vector<std::string>>;
 bool ReadColumnCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue);
+// Whether the tables are a scheme's: 断链表 or any parameter table among them.
+bool HoldsScheme(const ColumnCatalogue& catalogue);
 
 // Index of the column named `name` (case aside; 分段终里程 and 分段终里程数 count as one),
 // -1 when there is none.

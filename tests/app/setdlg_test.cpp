@@ -263,8 +263,7 @@ TEST_F(SetDlgTest, ImportLoadsTheChosenDatabaseAndTheSaveGoesThere) {
   ClickTab(*sheet, 0);
   Click("importButton");  // cancelled: nothing changes
   ASSERT_EQ(files.asked.size(), 1u);
-  EXPECT_EQ(files.asked[0], std::make_pair(database, std::string("横断面标准数据文件 (*.*)|*.*|"
-                                                                 "All Files(*.*)|*.*||")));
+  EXPECT_EQ(files.asked[0], std::make_pair(database, std::string(kImportFilter)));
   EXPECT_EQ(session.RoadCount(), 3);
 
   files.answers.push_back(other);

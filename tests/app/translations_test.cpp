@@ -12,6 +12,7 @@
 #include <QTranslator>
 
 #include "app/qt_services.h"
+#include "store/access_support.h"
 
 namespace hdmjm::test {
 namespace {
@@ -51,6 +52,8 @@ TEST(SchemeFileTypes, AnMdbFileIsNamedForTheSQLiteFileItIs) {
   const SchemeFileTypes types;
   EXPECT_EQ(types.type(QFileInfo(QStringLiteral("/tmp/示例方案.MDB"))), QStringLiteral("SQLite"));
   EXPECT_NE(types.type(QFileInfo(QStringLiteral("/tmp/t.mb"))), QStringLiteral("SQLite"));
+  const QString access = QString::fromStdString(SharedJet(kSampleJet4).string());
+  EXPECT_EQ(types.type(QFileInfo(access)), QStringLiteral("Access"));
 }
 
 }  // namespace

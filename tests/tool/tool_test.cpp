@@ -7,15 +7,16 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "store/access_support.h"
 #include "store/catalogue.h"
-#include "store/test_support.h"
 
 namespace hdmjm::test {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kUsage[] =
+    "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT";
 
 struct ToolRun {
   int exitCode = -1;
@@ -320,6 +321,52 @@ TEST_F(ToolTest, ExitCodesTellSuccessFromNothingDoneFromRoadsNotSaved) {
   EXPECT_EQ(locked.exitCode, 1);  // the road list could not even be read
   EXPECT_NE(locked.err.find("已锁定"), std::string::npos) << locked.err;
   EXPECT_EQ(Tool({"resave", db_}).exitCode, 0);
+}
+
+TEST_F(ToolTest, AnAccessSchemeDumpsAsItsSqliteSchemeAndConvertsIntoOneWithEveryTable) {
+  const std::string expected = ExpectedScheme(scratch_);
+  const std::string access = CopyJet(scratch_, kSampleJet4);
+  const std::string converted = scratch_.File("converted.mdb");
+  const Json fromAccess = Dump(access);
+  EXPECT_EQ(fromAccess["roads"], Dump(expected)["roads"]);
+  const ToolRun convert = Tool({"convert", access, converted});
+  EXPECT_EQ(convert.exitCode, 0) << convert.err;
+  for (const auto& table : SqliteTables(expected))
+    EXPECT_EQ(ExactRows(converted, table[0]), ExactRows(expected, table[0])) << table[0];
+  EXPECT_EQ(Dump(converted)["roads"], fromAccess["roads"]);
+
+  const std::string before = ReadFile(converted);
+  EXPECT_EQ(Tool({"convert", access, converted}).exitCode, 1);
+  const ToolRun resave = Tool({"resave", access});
+  EXPECT_EQ(resave.exitCode, 1);
+  EXPECT_NE(resave.err.find("convert"), std::string::npos) << resave.err;
+  EXPECT_EQ(ReadFile(converted), before);
+  EXPECT_EQ(ReadBytes(access), ReadBytes(SharedJet(kSampleJet4)));
+}
+
+TEST_F(ToolTest, FilesThatHoldNoReadableSchemeExitWithOneAndStayAsTheyWere) {
+  const std::string sample = ReadBytes(SharedJet(kSampleJet4));
+  WriteBytes(scratch_.File("truncated.mdb"), sample.substr(0, 300000));
+  WriteBytes(scratch_.File("random.mdb"), std::string(50000, '\x5a'));
+  const std::string notScheme = "该文件不是方案数据库。";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // the file, what dump says, what convert says
+      {CopyJet(scratch_, kNotSchemeJet4), notScheme, notScheme},
+      {CopyJet(scratch_, kAccess97), notScheme, notScheme},
+      {scratch_.File("truncated.mdb"), "已损坏", "已损坏"},
+      {scratch_.File("random.mdb"), notScheme, "该文件不是 Access 数据库。"},
+  };
+  for (const auto& [path, dumpWords, convertWords] : cases) {
+    const std::string before = ReadBytes(path);
+    const ToolRun dump = Tool({"dump", path});
+    const ToolRun convert = Tool({"convert", path, scratch_.File("out.mdb")});
+    EXPECT_EQ(dump.exitCode, 1) << path;
+    EXPECT_EQ(convert.exitCode, 1) << path;
+    EXPECT_NE(dump.err.find(dumpWords), std::string::npos) << path << dump.err;
+    EXPECT_NE(convert.err.find(convertWords), std::string::npos) << path << convert.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch_.File("out.mdb")));
+    EXPECT_EQ(ReadBytes(path), before) << path;
+  }
 }
 
 }  // namespace
