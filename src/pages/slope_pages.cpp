@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "grid/typedgridctrl.h"
+#include "pages/suspect_cells.h"
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
 #include "slopes/preview_box.h"
@@ -151,6 +152,14 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
   body->addWidget(levelGroup, 3);
 
+  // Every cell but the numbers holds a number: shown as the fill shows it.
+  suspectSegments_ = new SuspectCells(
+      *segments_, [](int, const std::string& text) { return FormatCellNumber(DecimalValue(text)); },
+      this);
+  suspectLevels_ = new SuspectCells(
+      *levels_, [](int, const std::string& text) { return FormatFixed(DecimalValue(text), 2); },
+      this);
+
   body->addWidget(Note(IsCutPage(row_.page) ? kCutNote : kEmbankmentNote, this));
   if (IsCutPage(row_.page)) body->addWidget(Note(kCutArcNote, this));
 }
@@ -175,6 +184,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   previewFlag_ = false;
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
+  suspectSegments_->Reset();
   segments_->viewport()->update();
   title_->setText(ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName())));
 }
@@ -199,6 +209,7 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
   }
   // The level buttons act on the focus cell, which the new layout has lost.
   levels_->SetFocusCell(1, 1);
+  suspectLevels_->Reset();
   levels_->viewport()->update();
 }
 
@@ -212,6 +223,12 @@ void SlopeEditorPage::WriteBack(RoadSectionStore& record) {
   if (count < 0) return;
   for (int row = 1; row <= count; ++row) table.rows[row - 1].endStation = StationOfRow(row);
   table.count = count;
+  TellSuspects(*suspectSegments_);
+}
+
+void SlopeEditorPage::TellSuspects(SuspectCells& cells) {
+  if (const std::string message = SuspectMessage(cells.Untold()); !message.empty())
+    Context().messages.Show(message);
 }
 
 void SlopeEditorPage::InsertSegment() {
@@ -224,6 +241,7 @@ void SlopeEditorPage::InsertSegment() {
   }
   const int row = InsertGridRow(*segments_);
   if (row < 0) return;
+  suspectSegments_->MarkAll();
   // The table's slots follow the grid: the new segment is a copy of the one it displaced, or at
   // the end a copy of the last one (an empty segment on an empty table), as the grid's row is.
   const int k = row - 1;
@@ -241,6 +259,7 @@ void SlopeEditorPage::DeleteSegment() {
   const int oldCount = segments_->GetRowCount() - 2;
   const int row = DeleteGridRow(*segments_);
   if (row < 0) return;
+  suspectSegments_->MarkAll();
   auto& rows = table->rows;
   std::copy(rows.begin() + row, rows.begin() + oldCount, rows.begin() + row - 1);
   table->count = oldCount - 1;
@@ -293,9 +312,13 @@ void SlopeEditorPage::InsertLevel() {
     return;
   }
   InsertGridRow(*levels_);
+  suspectLevels_->MarkAll();
 }
 
-void SlopeEditorPage::DeleteLevel() { DeleteGridRow(*levels_); }
+void SlopeEditorPage::DeleteLevel() {
+  DeleteGridRow(*levels_);
+  suspectLevels_->MarkAll();
+}
 
 std::vector<SlopeLevel> SlopeEditorPage::GridLevels() const {
   const int count = std::clamp(levels_->GetRowCount() - 2, 0, kMaxSlopeLevels);
@@ -309,7 +332,10 @@ std::vector<SlopeLevel> SlopeEditorPage::GridLevels() const {
 }
 
 void SlopeEditorPage::StoreLevels() {
-  if (SlopeSegment* segment = FocusSegment()) hdmjm::StoreLevels(*segment, GridLevels());
+  SlopeSegment* segment = FocusSegment();
+  if (!segment) return;
+  hdmjm::StoreLevels(*segment, GridLevels());
+  TellSuspects(*suspectLevels_);
 }
 
 void SlopeEditorPage::Refresh() {
