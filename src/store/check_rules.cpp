@@ -134,20 +134,17 @@ void SlopeLevelCount(const RoadView& road, const CheckRule& rule, Findings& foun
   });
 }
 
+// A level's height limit is its own vertical height (the preview stacks them): above zero, but
+// for a cut's negative last one, the radius of the arc at its top.
 void SlopeHeights(const RoadView& road, const CheckRule& rule, Findings& found) {
   ForSlopeSegments(road, [&](const TableFacts& facts, const SlopeSegment& segment, int row) {
-    int levels = LevelsInUse(segment);
-    // A cut's negative last height limit is the radius of the arc at its top.
-    if (facts.table->BaseName() == kCutSlopeTable && levels > 0 &&
-        segment.levels[levels - 1].maxHeight < 0)
-      --levels;
-    double below = 0;
+    const int levels = LevelsInUse(segment);
+    const bool cut = facts.table->BaseName() == kCutSlopeTable;
     for (int level = 0; level < levels; ++level) {
       const double height = segment.levels[level].maxHeight;
-      if (!(height > below))
-        AddFinding(found, road, rule, facts, row, LevelColumn(*facts.table, level, "级最大高度"),
-                   {level + 1.0, height, below});
-      below = height;
+      if (height > 0 || (cut && level == levels - 1 && height < 0)) continue;
+      AddFinding(found, road, rule, facts, row, LevelColumn(*facts.table, level, "级最大高度"),
+                 {level + 1.0, height});
     }
   });
 }
@@ -264,7 +261,7 @@ constexpr CheckRule kRules[] = {
     {"interval-outside", kWarning, "区间%1至%2超出道路范围%3至%4", IntervalOutside},
     {"chain-gap", kWarning, "里程%1落在断链%2至%3跳过的范围内", StationsInGaps},
     {"slope-level-count", kError, "边坡总级数%1不在1到30之间", SlopeLevelCount},
-    {"slope-heights", kWarning, "第%1级限制高%2不大于前一级的%3", SlopeHeights},
+    {"slope-heights", kError, "第%1级限制高%2不是正数", SlopeHeights},
     {"slope-ratio", kError, "第%1级边坡系数%2为负", SlopeRatio},
     {"slope-berm", kError, "第%1级平台宽度%2为负", SlopeBerm},
     {"ditch-size", kError, "水沟尺寸%1为负", DitchSizes},

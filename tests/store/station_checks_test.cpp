@@ -68,9 +68,10 @@ const Case kCases[] = {
     // Slopes.
     {"no levels", [](auto& r) { Cut(r).levelCount = 0; }, "slope-level-count", "左路堑边坡", 1,
      "边坡总级数"},
-    {"heights not ascending", [](auto& r) { Cut(r).levels[1].maxHeight = 8; }, "slope-heights",
+    {"a level of no height", [](auto& r) { Cut(r).levels[1].maxHeight = 0; }, "slope-heights",
      "左路堑边坡", 1, "2级最大高度"},
     {"a cut's arc radius last", [](auto& r) { Cut(r).levels[2].maxHeight = -2; }, ""},
+    {"levels of equal heights", [](auto& r) { Cut(r).levels[1].maxHeight = 8; }, ""},
     {"a negative ratio", [](auto& r) { Cut(r).levels[0].ratio = -1; }, "slope-ratio", "左路堑边坡",
      1, "1级边坡系数"},
     {"a negative berm",

@@ -15,7 +15,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr char kUsage[] = "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB";
+constexpr char kUsage[] =
+    "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | check DB [--road NAME] "
+    "[--json]";
 
 struct ToolRun {
   int exitCode = -1;
@@ -198,7 +200,8 @@ TEST_F(ToolTest, TraceLinesReachStderrOnlyWithVerboseAndNeverNameSourcesOrOtherP
   std::ofstream(scratch_.File("text.mdb")) << "not a database\n";
   const ToolRun quiet = Tool({"dump", scratch_.File("text.mdb")});
   EXPECT_EQ(quiet.exitCode, 1);
-  const std::string refused = "连接数据库失败! 该文件不是方案数据库。 详细信息: file is not a database";
+  const std::string refused =
+      "连接数据库失败! 该文件不是方案数据库。 详细信息: file is not a database";
   EXPECT_EQ(Lines(quiet.err), std::vector<std::string>{refused});
 
   const ToolRun verbose = Tool({"--verbose", "dump", scratch_.File("text.mdb")});
@@ -218,7 +221,9 @@ TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
                                                        {"list", "x.mdb"},
                                                        {"dump", "x.mdb", "y.mdb"},
                                                        {"--verbose"},
-                                                       {"dump", "--verbose", "x.mdb"}};
+                                                       {"dump", "--verbose", "x.mdb"},
+                                                       {"check", "x.mdb", "--road"},
+                                                       {"check", "x.mdb", "--all"}};
   for (const auto& args : wrong) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.exitCode, 2) << args.size();
@@ -319,6 +324,38 @@ TEST_F(ToolTest, ExitCodesTellSuccessFromNothingDoneFromRoadsNotSaved) {
   EXPECT_EQ(locked.exitCode, 1);  // the road list could not even be read
   EXPECT_NE(locked.err.find("已锁定"), std::string::npos) << locked.err;
   EXPECT_EQ(Tool({"resave", db_}).exitCode, 0);
+}
+
+TEST_F(ToolTest, CheckPrintsALinePerFindingOrJsonAndExitsWithFourWhenItFindsAny) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  const ToolRun clean = Tool({"check", db_});
+  EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+  EXPECT_EQ(clean.out, "");
+
+  // A typo in the middle of a table, and a ditch wider than its radius allows.
+  RunSql(db_, {"update 左横断面限制宽度 set 分段终里程 = 21280 where 道路名 = '主线' and "
+               "序号 = (select min(序号) from 左横断面限制宽度 where 道路名 = '主线')",
+               "update 右侧沟 set 沟底半径 = 0.1 where 道路名 = '连接线'"});
+  const ToolRun lines = Tool({"check", db_});
+  EXPECT_EQ(lines.exitCode, 4);
+  EXPECT_EQ(
+      Lines(lines.out),
+      (std::vector<std::string>{
+          "主线 左横断面限制宽度 第2行 分段终里程: 错误: 分段终里程5320.800不大于上一行的21280",
+          "连接线 右侧沟 第1行 沟底半径: 错误: 沟底半径0.100小于半个水沟底宽0.600"}))
+      << lines.out;
+
+  const ToolRun json = Tool({"check", db_, "--json", "--road", "连接线"});
+  EXPECT_EQ(json.exitCode, 4);
+  const Json document = Json::parse(json.out);
+  ASSERT_EQ(document["findings"].size(), 1u);
+  EXPECT_EQ(document["findings"][0]["rule"], "ditch-radius");
+  EXPECT_EQ(document["findings"][0]["values"], Json::parse("[0.1, 0.6]"));
+  EXPECT_EQ(document["errors"], 1);
+
+  const ToolRun none = Tool({"check", db_, "--road", "没有这条路"});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(HasLine(none.err, "方案中没有道路没有这条路。")) << none.err;
 }
 
 }  // namespace
