@@ -30,6 +30,10 @@ constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
 constexpr std::string_view kSegmentHeadings[] = {"序号", "分段终里程"};
 constexpr std::string_view kLevelHeadings[] = {"序号", "边坡系数", "限制高(m)", "平台宽(m)",
                                                "平台坡(%)"};
+// The level fields in the order of the level grid's columns, by their column names after the
+// level's number ("3级最大高度").
+constexpr std::string_view kLevelFieldNames[] = {"级边坡系数", "级最大高度", "级平台宽度",
+                                                 "级平台横坡"};
 constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里程: %2 的边坡参数";
 
 // The grid that takes the keyboard back after a button acted on it, so that typing edits its
@@ -379,6 +383,29 @@ void SlopeEditorPage::ImportTemplate() {
   SlopeSegment* segment = TemplateSegment();
   if (segment && ImportTemplateFlow(TemplateContext(), *segment) == TemplateOutcome::Done)
     FillLevels(*segment);
+}
+
+bool SlopeEditorPage::ShowCell(const TableDesc& table, Side side, int row, int column) {
+  const std::string_view kind = IsCutPage(row_.page) ? kCutSlopeTable : kEmbankmentSlopeTable;
+  if (table.BaseName() != kind || side != row_.side) return false;
+  const int segment = std::clamp(row, 1, std::max(segments_->GetRowCount() - 1, 1));
+  segments_->SetFocusCell(segment, 1);
+  segments_->EnsureVisible(segment, 1);
+  segments_->setFocus(Qt::OtherFocusReason);
+  const auto& columns = table.DataColumns(side);
+  if (column < 1 || column >= static_cast<int>(columns.size())) return true;
+  ShowLevels();
+  const std::string& name = columns[column].name;
+  const size_t digits = name.find_first_not_of("0123456789");
+  if (digits == 0 || digits == std::string::npos) return true;  // 边坡总级数
+  const auto field = std::ranges::find(kLevelFieldNames, name.substr(digits));
+  const int level = std::stoi(name.substr(0, digits));
+  const int col =
+      field == std::end(kLevelFieldNames) ? 1 : 1 + static_cast<int>(field - kLevelFieldNames);
+  levels_->SetFocusCell(std::min(level, levels_->GetRowCount() - 1), col);
+  levels_->EnsureVisible(std::min(level, levels_->GetRowCount() - 1), col);
+  levels_->setFocus(Qt::OtherFocusReason);
+  return true;
 }
 
 }  // namespace hdmjm

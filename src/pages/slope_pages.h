@@ -93,6 +93,8 @@ class SlopeEditorPage : public PropertyPage {
   void Refresh();
   void ImportTemplate();
   void SaveTemplate();
+  // A level column shows the segment's levels with the focus on the level's field.
+  bool ShowCell(const TableDesc& table, Side side, int row, int column) override;
 
  protected:
   void Fill(RoadSectionStore* record) override;
