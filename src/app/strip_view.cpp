@@ -24,6 +24,7 @@ constexpr int kAxisHeight = 34;
 constexpr int kTopMargin = 22;  // room for the chain-break labels
 constexpr int kRightMargin = 12;
 constexpr double kZoomStep = 1.25;  // per notch of the wheel
+constexpr double kLeastTextWidth = 16;
 
 const QColor kPieceColours[] = {QColor(0xdf, 0xe9, 0xf7), QColor(0xc9, 0xda, 0xf1)};
 const QColor kFlaggedColour(0xff, 0xb4, 0xb4);
@@ -125,13 +126,15 @@ void StripView::PaintBand(QPainter& painter, const StripBand& band, int top, int
     const QRectF box(x0, top, std::max(x1 - x0, 1.0), kBandHeight);
     painter.fillRect(box, piece.flagged ? kFlaggedColour : kPieceColours[piece.row % 2]);
     if (piece.flagged) {
-      painter.setPen(QPen(kFlaggedEdge, 1.5));
+      painter.setPen(kFlaggedEdge);
       painter.drawRect(box);
     }
-    painter.setPen(QPen(kTickColour, 1));
+    painter.setPen(kTickColour);
     painter.drawLine(QPointF(X(piece.to), top), QPointF(X(piece.to), top + kBandHeight));
+    // Only a piece wide enough for a few characters is worth measuring its text for.
+    if (piece.text.empty() || box.width() < kLeastTextWidth) continue;
     const QString text = ToQString(piece.text);
-    if (!text.isEmpty() && metrics.horizontalAdvance(text) + 6 < box.width())
+    if (metrics.horizontalAdvance(text) + 6 < box.width())
       painter.drawText(box, Qt::AlignCenter, text);
   }
   painter.restore();

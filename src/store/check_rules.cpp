@@ -115,10 +115,12 @@ void StationsInGaps(const RoadView& road, const CheckRule& rule, Findings& found
       });
 }
 
-// Runs `visit(segment, row)` on every segment in use of every slope table.
+// Runs `visit(segment, row)` on every segment in use of every slope table whose levels are not
+// all plain.
 template <class Visit>
 void ForSlopeSegments(const RoadView& road, Visit visit) {
   ForTables(road, IsSlope, [&](const TableImage& image) {
+    if (image.levelsPlain) return;
     int row = 0;
     for (const SlopeSegment& segment :
          SlopeSegmentsOf(road.record, *image.facts->table, image.facts->side))
@@ -215,6 +217,7 @@ void ShareSums(const RoadView& road, const CheckRule& rule, Findings& found) {
 
 void NonFinite(const RoadView& road, const CheckRule& rule, Findings& found) {
   for (const TableImage& image : road.images) {
+    if (image.allFinite) continue;
     const TableFacts& facts = *image.facts;
     for (int row = 0; row < image.rows; ++row)
       for (int column : facts.reals)

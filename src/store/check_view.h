@@ -45,6 +45,10 @@ struct TableImage {
   int rows = 0;
   std::vector<double> values;  // rows × facts->reals.size()
   std::vector<int> position;   // per data column: its place among the reals, -1 for others
+  // A slope table whose every level is finite, of a level count from 1 to 30, not negative and
+  // of a positive height (a cut's last may be its radius): no slope rule need read its levels.
+  bool levelsPlain = true;
+  bool allFinite = true;  // every value of `values`
   double At(int row, int column) const {
     return values[static_cast<size_t>(row) * facts->reals.size() + position[column]];
   }

@@ -1,6 +1,7 @@
 #include "station_checks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "check_view.h"
@@ -19,6 +20,20 @@ bool NeedsRows(const TableDesc& table) {
   static RoadSectionStore scratch;
   table.SetDefault(scratch, kLeft, 0, 1);
   return table.RowCount(scratch, kLeft) > 0;
+}
+
+// Read in the sweep that takes a slope table's stations, so that the slope rules, each a sweep
+// of its own, only read the levels of a table where one of them may find something.
+bool LevelsPlain(const SlopeSegment& segment, bool cut) {
+  if (segment.levelCount < 1 || segment.levelCount > kMaxSlopeLevels) return false;
+  bool plain = true;
+  for (int i = 0; i < segment.levelCount; ++i) {
+    const SlopeLevel& level = segment.levels[i];
+    const bool radius = cut && i == segment.levelCount - 1 && level.maxHeight < 0;
+    plain &= level.ratio >= 0 && level.bermWidth >= 0 && (level.maxHeight > 0 || radius) &&
+             std::isfinite(level.ratio + level.maxHeight + level.bermWidth + level.bermSlope);
+  }
+  return plain;
 }
 
 TableFacts FactsOf(const TableDesc& table, Side side) {
@@ -54,16 +69,20 @@ TableImage ImageOf(const RoadSectionStore& record, const TableFacts& facts) {
   for (size_t k = 0; k < facts.reals.size(); ++k)
     image.position[facts.reals[k]] = static_cast<int>(k);
   if (table.IsSlope()) {
-    for (const SlopeSegment& segment : SlopeSegmentsOf(record, table, facts.side))
+    const bool cut = table.BaseName() == kCutSlopeTable;
+    for (const SlopeSegment& segment : SlopeSegmentsOf(record, table, facts.side)) {
       image.values.push_back(segment.endStation);
+      image.levelsPlain = image.levelsPlain && LevelsPlain(segment, cut);
+    }
     image.rows = static_cast<int>(image.values.size());
-    return image;
+  } else {
+    image.rows = table.RowCount(record, facts.side);
+    image.values.reserve(static_cast<size_t>(image.rows) * facts.reals.size());
+    table.GetReals(record, facts.side, facts.reals, image.values);
   }
-  image.rows = table.RowCount(record, facts.side);
-  image.values.reserve(static_cast<size_t>(image.rows) * facts.reals.size());
-  for (int row = 0; row < image.rows; ++row)
-    for (int column : facts.reals)
-      image.values.push_back(RealOf(table.Get(record, facts.side, row, column)));
+  double sum = 0;  // not a number when any value is infinite or not a number
+  for (double value : image.values) sum += value * 0;
+  image.allFinite = std::isfinite(sum);
   return image;
 }
 
