@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -53,6 +54,7 @@ FindingsWindow::FindingsWindow(const PageContext& context, PageOpener& opener, Q
   list_->verticalHeader()->hide();
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSortingEnabled(true);
+  list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // road order until asked
   counts_->setWordWrap(true);
 
   auto* filters = new QHBoxLayout;
@@ -68,7 +70,10 @@ FindingsWindow::FindingsWindow(const PageContext& context, PageOpener& opener, Q
   listLayout->addWidget(list_, 1);
   auto* stripPage = new QWidget(tabs_);
   auto* stripLayout = new QVBoxLayout(stripPage);
-  stripLayout->addWidget(strip_, 1);
+  auto* scroll = new QScrollArea(stripPage);
+  scroll->setWidget(strip_);
+  scroll->setWidgetResizable(true);
+  stripLayout->addWidget(scroll, 1);
   auto* stripButtons = new QHBoxLayout;
   stripButtons->addStretch(1);
   stripButtons->addWidget(export_);

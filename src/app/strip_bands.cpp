@@ -67,6 +67,7 @@ StripBand BandOf(const RoadSectionStore& record, const TableDesc& table, Side si
 }  // namespace
 
 std::string StationText(const std::string& prefix, double station) {
+  station += 0.0;  // never "-0"
   const double kilometres = std::floor(station / 1000);
   const double metres = station - kilometres * 1000;
   std::string rest = FormatCellNumber(metres);

@@ -17,7 +17,7 @@
 namespace hdmjm {
 namespace {
 
-constexpr int kLabelWidth = 150;  // the band names at the left
+constexpr int kLabelWidth = 190;  // the band names at the left
 constexpr int kBandHeight = 18;
 constexpr int kBandGap = 3;
 constexpr int kAxisHeight = 34;
@@ -57,7 +57,11 @@ void StripView::SetRoad(const RoadSectionStore* record, const Findings& findings
     leftCount_ += band.group == BandGroup::Left;
     rightCount_ += band.group == BandGroup::Right;
   }
-  if (!same) FitWidth();  // an edit keeps the view where the designer put it
+  if (!same) {  // an edit keeps the view where the designer put it
+    followWidth_ = true;
+    FitWidth();
+  }
+  setMinimumHeight(Height());
   updateGeometry();
   update();
 }
@@ -94,7 +98,7 @@ int StripView::Height() const {
 QSize StripView::sizeHint() const { return {900, std::max(Height(), 200)}; }
 
 void StripView::resizeEvent(QResizeEvent*) {
-  if (shown_ && scale_ <= 0) FitWidth();
+  if (followWidth_) FitWidth();
 }
 
 void StripView::paintEvent(QPaintEvent*) {
@@ -194,6 +198,7 @@ void StripView::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
   const double x = event->position().x();
   const double anchor = StationAt(x);
+  followWidth_ = false;
   scale_ /= std::pow(kZoomStep, notches);
   first_ = anchor - (x - kLabelWidth) * scale_;  // the station under the pointer stays there
   update();
@@ -211,6 +216,7 @@ void StripView::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   if (!dragged_ && (at - *pressed_).manhattanLength() < 4) return;
   dragged_ = true;
+  followWidth_ = false;
   first_ -= (at.x() - pressed_->x()) * scale_;
   pressed_ = at;
   update();

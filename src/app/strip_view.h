@@ -68,8 +68,9 @@ class StripView : public QWidget {
   double scale_ = 1;
   std::optional<QPoint> pressed_;
   bool dragged_ = false;
-  int leftCount_ = 0;   // bands above the axis
-  int rightCount_ = 0;  // bands below it, before the whole road's
+  bool followWidth_ = true;  // the whole road fits the width until the designer zooms or pans
+  int leftCount_ = 0;        // bands above the axis
+  int rightCount_ = 0;       // bands below it, before the whole road's
 };
 
 }  // namespace hdmjm

@@ -258,7 +258,7 @@ constexpr CheckRule kRules[] = {
     {"segment-short", kWarning, "最后一段止于%1, 未到道路终点%2", SegmentShort},
     {"segment-past", kWarning, "最后一段止于%1, 超出道路终点%2", SegmentPast},
     {"segment-missing", kError, "表中没有数据, 道路需要至少一行", SegmentMissing},
-    {"interval-reversed", kError, "终止里程%2不在起始里程%1之后", IntervalReversed},
+    {"interval-reversed", kError, "区间止于%2, 不在起点%1之后", IntervalReversed},
     {"interval-overlap", kWarning, "起始里程%1在上一行的终止里程%2之前 (重叠或次序颠倒)",
      IntervalOverlap},
     {"interval-outside", kWarning, "区间%1至%2超出道路范围%3至%4", IntervalOutside},

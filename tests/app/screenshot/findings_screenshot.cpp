@@ -1,7 +1,7 @@
 // Runs the main sheet on PROJECT (a project folder or scheme database), presses "检查数据..." and
 // saves a picture of the findings window on its list ("list", every road) or its strip view
 // ("strip", the current road) to OUTPUT. Run it by hand under X:
-//   xvfb-run -a -s "-screen 0 1600x1000x24" findings_screenshot strip docs/strip-view.png DIR
+//   xvfb-run -a -s "-screen 0 1600x1200x24" findings_screenshot strip docs/strip-view.png DIR
 #include <QApplication>
 #include <QComboBox>
 #include <QTabWidget>
@@ -13,6 +13,7 @@
 #include "app/findings_window.h"
 #include "app/setdlg.h"
 #include "app/sheets.h"
+#include "app/strip_view.h"
 #include "screen_shot.h"
 
 using namespace hdmjm;
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
       window->ScopeBox()->setCurrentIndex(strip ? FindingsWindow::kCurrentRoad
                                                 : FindingsWindow::kEveryRoad);
       window->Tabs()->setCurrentIndex(strip ? 1 : 0);
-      window->resize(strip ? QSize(1500, 900) : QSize(1100, 560));
+      window->resize(strip ? QSize(1500, window->Strip()->minimumHeight() + 110)
+                           : QSize(1100, 560));
       QTimer::singleShot(600, window, [&, window] {
         saved = window->grab().save(output);
         window->close();
