@@ -89,8 +89,8 @@ FindingsWindow::FindingsWindow(const PageContext& context, PageOpener& opener, Q
   connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { OpenRow(row); });
   connect(export_, &QPushButton::clicked, this, &FindingsWindow::ExportPicture);
   strip_->onClick = [this](const StripHit& hit) {
-    opener_.Open(strip_->Road().name, *hit.band->table, hit.band->side, hit.piece->row,
-                 hit.band->endColumn);
+    const std::string road = strip_->Road().name;  // the view is rebuilt while the page is open
+    opener_.Open(road, *hit.band->table, hit.band->side, hit.piece->row, hit.band->endColumn);
     Refresh();
   };
   Refresh();
