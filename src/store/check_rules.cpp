@@ -173,6 +173,7 @@ void NegativeSizes(const RoadView& road, const CheckRule& rule, Findings& found,
   ForTables(
       road, [ditch](const TableFacts& f) { return f.ditch == ditch && !IsSlope(f); },
       [&](const TableImage& image) {
+        if (image.noneNegative) return;
         for (int row = 0; row < image.rows; ++row)
           for (int column : image.facts->sizes)
             if (image.At(row, column) < 0 && std::isfinite(image.At(row, column)))

@@ -49,6 +49,7 @@ struct TableImage {
   // of a positive height (a cut's last may be its radius): no slope rule need read its levels.
   bool levelsPlain = true;
   bool allFinite = true;  // every value of `values`
+  bool noneNegative = true;
   double At(int row, int column) const {
     return values[static_cast<size_t>(row) * facts->reals.size() + position[column]];
   }

@@ -25,15 +25,25 @@ bool NeedsRows(const TableDesc& table) {
 // Read in the sweep that takes a slope table's stations, so that the slope rules, each a sweep
 // of its own, only read the levels of a table where one of them may find something.
 bool LevelsPlain(const SlopeSegment& segment, bool cut) {
-  if (segment.levelCount < 1 || segment.levelCount > kMaxSlopeLevels) return false;
-  bool plain = true;
-  for (int i = 0; i < segment.levelCount; ++i) {
+  const int count = segment.levelCount;
+  if (count < 1 || count > kMaxSlopeLevels) return false;
+  // The least ratio, berm and height, and a sum that is not a number when any value is not
+  // finite; a sweep without branches.
+  double least = 0, lowest = 1, sum = 0;
+  for (int i = 0; i < count; ++i) {
     const SlopeLevel& level = segment.levels[i];
-    const bool radius = cut && i == segment.levelCount - 1 && level.maxHeight < 0;
-    plain &= level.ratio >= 0 && level.bermWidth >= 0 && (level.maxHeight > 0 || radius) &&
-             std::isfinite(level.ratio + level.maxHeight + level.bermWidth + level.bermSlope);
+    least = std::min(least, std::min(level.ratio, level.bermWidth));
+    lowest = std::min(lowest, level.maxHeight);
+    sum += (level.ratio + level.maxHeight) * 0 + (level.bermWidth + level.bermSlope) * 0;
   }
-  return plain;
+  if (least < 0 || !std::isfinite(sum)) return false;
+  if (lowest > 0) return true;
+  // Only a cut's last height limit may be negative: the radius of its arc.
+  const double last = segment.levels[count - 1].maxHeight;
+  if (!cut || !(last < 0)) return false;
+  for (int i = 0; i + 1 < count; ++i)
+    if (!(segment.levels[i].maxHeight > 0)) return false;
+  return true;
 }
 
 TableFacts FactsOf(const TableDesc& table, Side side) {
@@ -81,8 +91,13 @@ TableImage ImageOf(const RoadSectionStore& record, const TableFacts& facts) {
     table.GetReals(record, facts.side, facts.reals, image.values);
   }
   double sum = 0;  // not a number when any value is infinite or not a number
-  for (double value : image.values) sum += value * 0;
+  double least = 0;
+  for (double value : image.values) {
+    sum += value * 0;
+    least = std::min(least, value);
+  }
   image.allFinite = std::isfinite(sum);
+  image.noneNegative = least == 0;
   return image;
 }
 
@@ -166,6 +181,7 @@ Findings CheckRoad(const RoadSectionStore& record) {
   road.images.reserve(facts.size());
   for (const TableFacts& table : facts) road.images.push_back(ImageOf(record, table));
   Findings found;
+  found.reserve(64);
   for (const CheckRule& rule : CheckRules()) rule.check(road, rule, found);
   return found;
 }
