@@ -1,12 +1,13 @@
 // hdmjm-tool: writes a sample project, dumps a scheme database as JSON, loads and saves every
-// road of a scheme as confirming the main sheet without edits does, or converts an Access scheme
-// into a new scheme database. What a person should read goes to stderr; the database layer's
-// trace lines join it only with --verbose.
+// road of a scheme as confirming the main sheet without edits does, converts an Access scheme
+// into a new scheme database, or checks its stations. What a person should read goes to stderr;
+// the database layer's trace lines join it only with --verbose.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "store/records.h"
 #include "store/scheme.h"
 #include "store/scheme_convert.h"
+#include "store/station_checks.h"
 #include "tool_messages.h"
 
 namespace hdmjm::tool {
@@ -29,8 +31,10 @@ constexpr int kExitOk = 0;
 constexpr int kExitNothingDone = 1;  // the database did not open, is no scheme, or has no roads
 constexpr int kExitUsage = 2;
 constexpr int kExitNotAllSaved = 3;  // resave: some roads not saved; dump: some not read whole
+constexpr int kExitFindings = 4;     // check: the checks found something
 constexpr char kSynopsis[] =
-    "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT";
+    "hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT | "
+    "check DB [--road NAME] [--json]";
 constexpr std::string_view kVerboseFlag = "--verbose";
 
 // What --help prints; the manual page is made from it.
@@ -52,17 +56,21 @@ std::string Help() {
          "  convert ACCESS OUT\n"
          "               把 Access 数据库 ACCESS 转换为新的方案数据库 OUT: 每个表 (也包括其他\n"
          "               程序的表)、每列及其类型、每行、每个值都原样保留, 空值仍为空值; 再补上\n"
-         "               缺少的表和索引, 如同第一次存入。ACCESS 不被改动; OUT 已存在时不转换。\n\n"
+         "               缺少的表和索引, 如同第一次存入。ACCESS 不被改动; OUT 已存在时不转换。\n"
+         "  check DB     检查每条道路 (--road NAME: 只查这条) 的各表与道路里程是否相符、数值是否\n"
+         "               可能, 每处一行输出 (--json: 以 JSON 输出)。\n\n"
          "Options:\n"
          "  --verbose    同时在 stderr 输出数据库层的跟踪行 (以 \"trace: \" 开头)。\n"
          "  -h, --help   显示本帮助并退出。\n"
          "  --version    显示版本并退出。\n\n"
          "Exit status:\n"
-         "  0  完成。\n"
-         "  1  什么也没做: 文件打不开、读道路表时被锁住、不是方案数据库, 或没有道路;\n"
-         "     resave 的是 Access 数据库; convert 未能转换 (OUT 已存在, 或读写失败)。\n"
+         "  0  完成 (check: 没有发现问题)。\n"
+         "  1  什么也没做: 文件打不开、读道路表时被锁住、不是方案数据库, 没有道路, 或没有\n"
+         "     --road 所指的道路; resave 的是 Access 数据库; convert 未能转换 (OUT 已存在,\n"
+         "     或读写失败)。\n"
          "  2  参数错误。\n"
-         "  3  resave 有道路未能存入, 或 dump 输出了未能完整读入的道路。\n";
+         "  3  resave 有道路未能存入, 或 dump / check 处理了未能完整读入的道路。\n"
+         "  4  check 发现了问题 (错误或警告)。\n";
 }
 
 Json ToJson(const FieldValue& value) {
@@ -187,6 +195,70 @@ int Convert(const std::string& access, const std::string& output, const Services
   return kExitOk;
 }
 
+Json FindingJson(const Finding& finding) {
+  Json json = Json::object();
+  json["road"] = finding.road;
+  json["table"] = TableNameOf(finding);
+  json["row"] = finding.row;
+  json["column"] = ColumnNameOf(finding);
+  json["severity"] = finding.GetSeverity() == Severity::Error ? "error" : "warning";
+  json["rule"] = finding.rule->name;
+  json["values"] =
+      std::vector<double>(finding.values.begin(), finding.values.begin() + finding.valueCount);
+  json["text"] = FindingText(finding);
+  return json;
+}
+
+// The findings of every road, or of the road `only`: a line each, or one JSON document.
+int Check(const std::string& database, const std::string* only, bool json,
+          const Services& services) {
+  SchemeStore scheme(services);
+  if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
+  RoadRecordList records = scheme.TakeRecords();
+  if (only) std::erase_if(records, [&](const auto& record) { return record->roadName != *only; });
+  if (records.empty()) {
+    services.messages->Show("方案中没有道路" + *only + "。");
+    return kExitNothingDone;
+  }
+  Findings findings;
+  bool whole = true;
+  for (const auto& record : records) {
+    whole = whole && record->LoadedWhole();
+    for (Finding& finding : CheckRoad(*record)) findings.push_back(std::move(finding));
+  }
+  if (json) {
+    Json document = Json::object();
+    document["database"] = database;
+    Json list = Json::array();
+    for (const Finding& finding : findings) list.push_back(FindingJson(finding));
+    document["findings"] = std::move(list);
+    document["errors"] = CountOf(findings, Severity::Error);
+    document["warnings"] = CountOf(findings, Severity::Warning);
+    std::cout << DumpText(document) << '\n';
+  } else {
+    for (const Finding& finding : findings) std::cout << FindingLine(finding) << '\n';
+  }
+  if (!findings.empty()) return kExitFindings;
+  return whole ? kExitOk : kExitNotAllSaved;
+}
+
+// check DB [--road NAME] [--json], the options in any order.
+int CheckCommand(const std::vector<std::string>& args, const Services& services) {
+  std::optional<std::string> road;
+  bool json = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--json" && !json) {
+      json = true;
+    } else if (args[i] == "--road" && !road && i + 1 < args.size()) {
+      road = args[++i];
+    } else {
+      std::cerr << "usage: " << kSynopsis << '\n';
+      return kExitUsage;
+    }
+  }
+  return Check(args[1], road ? &*road : nullptr, json, services);
+}
+
 int Sample(const std::string& dir, const Services& services) {
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::absolute(dir, error);
@@ -215,6 +287,7 @@ int main(int argc, char** argv) {
   hdmjm::Services services = hdmjm::DefaultServices();
   if (!verbose) services.trace = &silent;
   if (args.size() == 3 && args[0] == "convert") return Convert(args[1], args[2], services);
+  if (args.size() >= 2 && args[0] == "check") return CheckCommand(args, services);
   if (args.size() != 2) {
     std::cerr << "usage: " << kSynopsis << '\n';
     return kExitUsage;

@@ -26,11 +26,12 @@ struct ChainBreakSeed {
 };
 
 // 断链表 in table order. 主线 is not found first and the other two are not in station order, so
-// the road list (主线, 连接线, 匝道A) shows its ordering. 主线 has a long chain at K2+481.562.
+// the road list (主线, 连接线, 匝道A) shows its ordering. Each row is a station equation: 主线's
+// first row is its start, its last its end, and between them a long chain, K2+481.562 being
+// the same place as K2+460.
 constexpr ChainBreakSeed kChainBreaks[] = {
-    {"匝道A", "AK", 1200, "AK", 1685.3},
-    {"主线", "K", 0, "K", 2481.562},
-    {"主线", "K", 2460, "K", 5320.8},
+    {"匝道A", "AK", 1200, "AK", 1685.3},  {"主线", "K", 0, "K", 0},
+    {"主线", "K", 2481.562, "K", 2460},   {"主线", "K", 5320.8, "K", 5320.8},
     {"连接线", "LK", 350, "LK", 1280.75},
 };
 

@@ -6,12 +6,15 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "app/findings_window.h"
+#include "app/page_opener.h"
 #include "app/project_panel.h"
 #include "app/project_start.h"
 #include "app/sheets.h"
@@ -145,7 +148,8 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
       segmentEndsButton_(new QPushButton(QStringLiteral("设置各分段终里程..."), this)),
       importButton_(new QPushButton(QStringLiteral("从数据库导入数据..."), this)),
       copyToRightButton_(new QPushButton(QStringLiteral("将左侧数据复制到右侧"), this)),
-      copyToLeftButton_(new QPushButton(QStringLiteral("将右侧数据复制到左侧"), this)) {
+      copyToLeftButton_(new QPushButton(QStringLiteral("将右侧数据复制到左侧"), this)),
+      checkButton_(new QPushButton(QStringLiteral("检查数据..."), this)) {
   QFont font = this->font();
   font.setFamilies(
       {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")});
@@ -176,6 +180,7 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
       {importButton_, "importButton", units.Rect(162, 58, 117, 21), &SetDlg::ImportDatabase},
       {copyToRightButton_, "copyToRightButton", units.Rect(19, 98, 117, 21), &SetDlg::CopyToRight},
       {copyToLeftButton_, "copyToLeftButton", units.Rect(162, 98, 117, 21), &SetDlg::CopyToLeft},
+      {checkButton_, "checkButton", units.Rect(19, 138, 117, 21), &SetDlg::CheckData},
   };
   for (const auto& b : buttons) {
     b.button->setObjectName(QString::fromLatin1(b.name));
@@ -405,6 +410,22 @@ void SetDlg::ImportDatabase() {
   databasePath_ = *chosen;
   // An Access file is only read: its data goes into the project's own scheme file.
   LoadAllRoads(scheme);
+}
+
+void SetDlg::CheckData() {
+  if (!findings_) {
+    auto* sheet = qobject_cast<PropertySheet*>(window());
+    opener_ = std::make_unique<PageOpener>(Context(), sheet,
+                                           [this](int road) { roadBox_->setCurrentIndex(road); });
+    findings_ = new FindingsWindow(Context(), *opener_, window());
+    connect(this, &PropertyPage::RecordsChanged, findings_, &FindingsWindow::Refresh);
+    if (sheet)
+      connect(sheet->Tabs(), &QTabWidget::currentChanged, findings_, &FindingsWindow::Refresh);
+  }
+  findings_->Refresh();
+  findings_->show();
+  findings_->raise();
+  findings_->activateWindow();
 }
 
 bool SetDlg::SaveAllRoads() {

@@ -19,6 +19,8 @@ class QPushButton;
 
 namespace hdmjm {
 
+class FindingsWindow;
+class PageOpener;
 class ProjectPanel;
 
 // The filter of the open-file dialog of "从数据库导入数据...": SQLite and Access files alike.
@@ -41,6 +43,9 @@ class SetDlg : public PropertyPage {
   void CopyToLeft();
   void SetSegmentEnds();
   void ImportDatabase();
+  // "检查数据...": the findings window, made on first use.
+  void CheckData();
+  FindingsWindow* Findings() const { return findings_; }
   // Saves every road that loaded whole; tells the designer what was not saved and why. False
   // when not every road was saved: the records stay as edited, so OK can be pressed again.
   bool SaveAllRoads();
@@ -96,6 +101,9 @@ class SetDlg : public PropertyPage {
   QPushButton* importButton_;
   QPushButton* copyToRightButton_;
   QPushButton* copyToLeftButton_;
+  QPushButton* checkButton_;
+  std::unique_ptr<PageOpener> opener_;
+  FindingsWindow* findings_ = nullptr;
   std::vector<QWidget*> schemeControls_;
   ProjectPanel* panel_;
 };

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/findings_window.h"
 #include "app/setdlg.h"
 
 namespace hdmjm {
@@ -26,7 +27,9 @@ HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageEn
 
 bool HDMJM::AfterOk() {
   for (int i = 0; i < PageCount(); ++i)
-    if (auto* settings = qobject_cast<SetDlg*>(Page(i))) return settings->SaveAllRoads();
+    if (auto* settings = qobject_cast<SetDlg*>(Page(i)))
+      return SaveDespiteErrors(Context().session.RoadRecords(), Context().messages) &&
+             settings->SaveAllRoads();
   return true;
 }
 

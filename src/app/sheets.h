@@ -23,7 +23,8 @@ class HDMJM : public PropertySheet {
                  std::span<const PageEntry> pages = MainSheetPages());
 
  protected:
-  // Saves every road; the sheet stays open when not every road was saved.
+  // Asks once whether to save when the checks find errors, then saves every road; the sheet
+  // stays open when the designer goes back to edit or not every road was saved.
   bool AfterOk() override;
 };
 

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
-#include <cmath>
 
 #include "slopes/preview_box.h"
 #include "store/field_text.h"
+#include "store/table_roles.h"
 
 namespace hdmjm {
 namespace {
@@ -33,7 +33,6 @@ constexpr auto kInterceptColumns = [] {
   for (int i = 0; i < 12; ++i) columns[i] = InterceptColumn(i, kRight);
   return columns;
 }();
-constexpr std::string_view kInterceptWidths[] = {"起始水沟底宽", "终止水沟底宽"};
 
 // 侧沟: the left table names its slopes 左侧边坡 and 右侧边坡.
 constexpr GridColumn kSideDitchColumns[] = {{"分段终点里程", "分段终里程"},
@@ -43,7 +42,6 @@ constexpr GridColumn kSideDitchColumns[] = {{"分段终点里程", "分段终里
                                             {"外侧边坡(1:)", "右侧边坡", "外侧边坡"},
                                             {kLining, "浆砌厚度"},
                                             {kRadius, kRadiusColumn}};
-constexpr std::string_view kSideDitchWidths[] = {"水沟底宽"};
 
 // 排水沟: the bottom width and the depth of each end are held crosswise, the value under a
 // width header in the depth column and the other way round, as the stored tables have it.
@@ -67,8 +65,6 @@ constexpr GridColumn kEmbankmentDitchColumns[] = {{"类型", "坡脚墙"},
                                                   {"外侧边坡(1:)", "外侧边坡"},
                                                   {"挡水堰边坡(1:)", "挡水堰坡"},
                                                   {kRadius, kRadiusColumn}};
-// The widths the designer reads under the width headers: held in the depth columns.
-constexpr std::string_view kEmbankmentDitchWidths[] = {"起始水沟深", "终止水沟深"};
 // A shoulder ditch (2-路肩沟) has no berm and no weir.
 constexpr std::string_view kBermAndWeir[] = {"起始护坡道宽", "起始护坡道厚", "起始挡水堰宽",
                                              "起始挡水堰厚", "终止护坡道宽", "终止护坡道厚",
@@ -110,23 +106,20 @@ std::string RadiusMessage(std::string_view road, const RadiusCheck& check, int r
 }  // namespace
 
 const DitchPageDesc CLJSG{
-    {kLeft, true, InterceptDitch(kInterceptColumns<false>)}, {kInterceptWidths, "左天沟"}, {}, {}};
+    {kLeft, true, InterceptDitch(kInterceptColumns<false>)}, {"左天沟"}, {}, {}};
 const DitchPageDesc CRJSG{
-    {kRight, true, InterceptDitch(kInterceptColumns<true>)}, {kInterceptWidths, "右天沟"}, {}, {}};
-const DitchPageDesc CZLQSG{
-    {kLeft, true, SideDitch()}, {kSideDitchWidths, "左侧沟"}, "复制到右侧", "刷新视图"};
-const DitchPageDesc CYLQSG{
-    {kRight, true, SideDitch()}, {kSideDitchWidths, "右侧沟"}, "复制到左侧", "刷新视图 "};
-const DitchPageDesc CZLDSG{
-    {kLeft, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "左排水沟"}, "复制到右侧", {}};
-const DitchPageDesc CYLDSG{
-    {kRight, true, EmbankmentDitch()}, {kEmbankmentDitchWidths, "右排水沟"}, "复制到左侧", {}};
+    {kRight, true, InterceptDitch(kInterceptColumns<true>)}, {"右天沟"}, {}, {}};
+const DitchPageDesc CZLQSG{{kLeft, true, SideDitch()}, {"左侧沟"}, "复制到右侧", "刷新视图"};
+const DitchPageDesc CYLQSG{{kRight, true, SideDitch()}, {"右侧沟"}, "复制到左侧", "刷新视图 "};
+const DitchPageDesc CZLDSG{{kLeft, true, EmbankmentDitch()}, {"左排水沟"}, "复制到右侧", {}};
+const DitchPageDesc CYLDSG{{kRight, true, EmbankmentDitch()}, {"右排水沟"}, "复制到左侧", {}};
 
 void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMessages& messages,
                         std::function<std::string()> roadName) {
   const int radiusColumn = binding.Require(kRadiusColumn);
   std::vector<int> widthColumns;
-  for (std::string_view width : check.widths) widthColumns.push_back(binding.Require(width));
+  for (std::string_view width : RadiusWidthColumns(binding.Table()))
+    widthColumns.push_back(binding.Require(width));
   binding.SetRowCheck(
       [&binding, check, radiusColumn, widthColumns, &messages, roadName = std::move(roadName)](
           int tableRow, std::vector<FieldValue>& fields) {
@@ -134,11 +127,11 @@ void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMes
         const int radiusField = binding.FieldOf(radiusColumn, side);
         if (radiusField < 0) return;
         const double* radius = std::get_if<double>(&fields[radiusField]);
-        if (!radius || !(std::abs(*radius) > 0.001)) return;  // a flat bottom, never tested
+        if (!radius) return;
         for (int column : widthColumns) {
           const int widthField = binding.FieldOf(column, side);
           const double* width = widthField < 0 ? nullptr : std::get_if<double>(&fields[widthField]);
-          if (!width || !(*radius < *width / 2)) continue;
+          if (!width || !RadiusBelowHalfWidth(*radius, *width)) continue;
           messages.Show(RadiusMessage(roadName(), check, tableRow + 1));
           fields[radiusField] = 0.0;
           return;

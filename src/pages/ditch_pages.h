@@ -22,15 +22,14 @@ namespace hdmjm {
 class PreviewBox;
 
 // A ditch-bottom radius (data column 沟底半径) that must reach half of each of a row's bottom
-// widths. Columns go by the names the descriptor's columns give them.
+// widths, the widths the store names for the binding's table (RadiusWidthColumns).
 struct RadiusCheck {
-  std::span<const std::string_view> widths;
   std::string_view ditch;       // the ditch as the message names it, e.g. "左侧沟"
   std::string_view where = {};  // what the message names before the row, e.g. "关联断面"
 };
 
 // Tests every row `binding` writes back into its own table (copies into the other side are not
-// tested). A radius more than 0.001 away from 0 that is smaller than half of any of the widths
+// tested). A radius the store's rule refuses (RadiusBelowHalfWidth) against any of the widths
 // gives the message once for the row and is stored as 0; the grid keeps its text.
 void InstallRadiusCheck(TableBinding& binding, const RadiusCheck& check, UserMessages& messages,
                         std::function<std::string()> roadName);

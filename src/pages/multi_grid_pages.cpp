@@ -40,8 +40,7 @@ constexpr GridDesc kShoulders = Associated(kAssocShoulderTable, kShoulderColumns
 constexpr GridDesc kMedianDitches = Associated(kAssocMedianDitchTable, kMedianDitchColumns);
 constexpr GridDesc kCutFlattens = Associated(kAssocCutFlattenTable, kCutFlattenColumns);
 
-constexpr std::string_view kMedianDitchWidths[] = {"沟宽"};
-constexpr RadiusCheck kMedianDitchRadius{kMedianDitchWidths, "线间沟", "关联断面"};
+constexpr RadiusCheck kMedianDitchRadius{"线间沟", "关联断面"};
 
 }  // namespace
 

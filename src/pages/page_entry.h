@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -24,8 +25,22 @@ struct PageEntry {
   std::string_view caption;    // the tab text
   bool hasLeaveHandler;
   PageFactory create;
-  const PageDesc* descriptor = nullptr;  // what a table page shows; null for other pages
+  const PageDesc* descriptor = nullptr;           // what a table page shows; null for other pages
+  std::span<const std::string_view> tables = {};  // what a page without descriptor shows
 };
+
+// The catalogue tables (base names) the page of `entry` shows.
+std::vector<std::string_view> TablesOf(const PageEntry& entry);
+
+// Where the page of a table is: the sheet and its tab.
+enum class SheetKind { Main, Left, Right };
+struct PageLocation {
+  SheetKind sheet;
+  int tab;
+};
+// The page that shows `table` of `side` (whole-road tables: in the main sheet); none when no
+// page does.
+std::optional<PageLocation> LocatePage(const TableDesc& table, Side side);
 
 // Builds a page of class `Page`, constructed as (context, caption, hasLeaveHandler, extra...).
 template <class Page, class... Extra>

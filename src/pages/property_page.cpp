@@ -63,6 +63,8 @@ void PropertyPage::Refill() {
   Fill(FilledRecord());
 }
 
+bool PropertyPage::ShowCell(const TableDesc&, Side, int, int) { return false; }
+
 void PropertyPage::OnInitialize() { Fill(FilledRecord()); }
 void PropertyPage::Fill(RoadSectionStore*) {}
 void PropertyPage::WriteBack(RoadSectionStore&) {}

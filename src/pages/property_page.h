@@ -54,6 +54,9 @@ class PropertyPage : public QWidget {
   void Commit();
   // Takes the current road and fills the controls from its record again.
   void Refill();
+  // Puts the focus on row `row` (counted from 1) and data column `column` (-1: the first shown)
+  // of the grid that shows `table` of `side`; false when the page shows no such grid.
+  virtual bool ShowCell(const TableDesc& table, Side side, int row, int column);
 
  signals:
   // Announced by a page that changes or replaces records in memory, so that its sheet commits

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "grid/typedgridctrl.h"
+#include "pages/suspect_cells.h"
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
 #include "slopes/preview_box.h"
@@ -29,6 +30,10 @@ constexpr int kLevelWidths[] = {40, 70, 70, 70, 70};
 constexpr std::string_view kSegmentHeadings[] = {"序号", "分段终里程"};
 constexpr std::string_view kLevelHeadings[] = {"序号", "边坡系数", "限制高(m)", "平台宽(m)",
                                                "平台坡(%)"};
+// The level fields in the order of the level grid's columns, by their column names after the
+// level's number ("3级最大高度").
+constexpr std::string_view kLevelFieldNames[] = {"级边坡系数", "级最大高度", "级平台宽度",
+                                                 "级平台横坡"};
 constexpr std::string_view kLevelCaption = "请输入第%1分段, 分段终里程: %2 的边坡参数";
 
 // The grid that takes the keyboard back after a button acted on it, so that typing edits its
@@ -151,6 +156,14 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
   levelLayout->addLayout(addButtons(kLevelButtons, levelGroup));
   body->addWidget(levelGroup, 3);
 
+  // Every cell but the numbers holds a number: shown as the fill shows it.
+  suspectSegments_ = new SuspectCells(
+      *segments_, [](int, const std::string& text) { return FormatCellNumber(DecimalValue(text)); },
+      this);
+  suspectLevels_ = new SuspectCells(
+      *levels_, [](int, const std::string& text) { return FormatFixed(DecimalValue(text), 2); },
+      this);
+
   body->addWidget(Note(IsCutPage(row_.page) ? kCutNote : kEmbankmentNote, this));
   if (IsCutPage(row_.page)) body->addWidget(Note(kCutArcNote, this));
 }
@@ -175,6 +188,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   previewFlag_ = false;
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
+  suspectSegments_->Reset();
   segments_->viewport()->update();
   title_->setText(ToQString(kHeadingFormat).arg(ToQString(Session().CurrentRoadName())));
 }
@@ -199,6 +213,7 @@ void SlopeEditorPage::FillLevels(const SlopeSegment& segment) {
   }
   // The level buttons act on the focus cell, which the new layout has lost.
   levels_->SetFocusCell(1, 1);
+  suspectLevels_->Reset();
   levels_->viewport()->update();
 }
 
@@ -212,6 +227,12 @@ void SlopeEditorPage::WriteBack(RoadSectionStore& record) {
   if (count < 0) return;
   for (int row = 1; row <= count; ++row) table.rows[row - 1].endStation = StationOfRow(row);
   table.count = count;
+  TellSuspects(*suspectSegments_);
+}
+
+void SlopeEditorPage::TellSuspects(SuspectCells& cells) {
+  if (const std::string message = SuspectMessage(cells.Untold()); !message.empty())
+    Context().messages.Show(message);
 }
 
 void SlopeEditorPage::InsertSegment() {
@@ -224,6 +245,7 @@ void SlopeEditorPage::InsertSegment() {
   }
   const int row = InsertGridRow(*segments_);
   if (row < 0) return;
+  suspectSegments_->MarkAll();
   // The table's slots follow the grid: the new segment is a copy of the one it displaced, or at
   // the end a copy of the last one (an empty segment on an empty table), as the grid's row is.
   const int k = row - 1;
@@ -241,6 +263,7 @@ void SlopeEditorPage::DeleteSegment() {
   const int oldCount = segments_->GetRowCount() - 2;
   const int row = DeleteGridRow(*segments_);
   if (row < 0) return;
+  suspectSegments_->MarkAll();
   auto& rows = table->rows;
   std::copy(rows.begin() + row, rows.begin() + oldCount, rows.begin() + row - 1);
   table->count = oldCount - 1;
@@ -293,9 +316,13 @@ void SlopeEditorPage::InsertLevel() {
     return;
   }
   InsertGridRow(*levels_);
+  suspectLevels_->MarkAll();
 }
 
-void SlopeEditorPage::DeleteLevel() { DeleteGridRow(*levels_); }
+void SlopeEditorPage::DeleteLevel() {
+  DeleteGridRow(*levels_);
+  suspectLevels_->MarkAll();
+}
 
 std::vector<SlopeLevel> SlopeEditorPage::GridLevels() const {
   const int count = std::clamp(levels_->GetRowCount() - 2, 0, kMaxSlopeLevels);
@@ -309,7 +336,10 @@ std::vector<SlopeLevel> SlopeEditorPage::GridLevels() const {
 }
 
 void SlopeEditorPage::StoreLevels() {
-  if (SlopeSegment* segment = FocusSegment()) hdmjm::StoreLevels(*segment, GridLevels());
+  SlopeSegment* segment = FocusSegment();
+  if (!segment) return;
+  hdmjm::StoreLevels(*segment, GridLevels());
+  TellSuspects(*suspectLevels_);
 }
 
 void SlopeEditorPage::Refresh() {
@@ -353,6 +383,29 @@ void SlopeEditorPage::ImportTemplate() {
   SlopeSegment* segment = TemplateSegment();
   if (segment && ImportTemplateFlow(TemplateContext(), *segment) == TemplateOutcome::Done)
     FillLevels(*segment);
+}
+
+bool SlopeEditorPage::ShowCell(const TableDesc& table, Side side, int row, int column) {
+  const std::string_view kind = IsCutPage(row_.page) ? kCutSlopeTable : kEmbankmentSlopeTable;
+  if (table.BaseName() != kind || side != row_.side) return false;
+  const int segment = std::clamp(row, 1, std::max(segments_->GetRowCount() - 1, 1));
+  segments_->SetFocusCell(segment, 1);
+  segments_->EnsureVisible(segment, 1);
+  segments_->setFocus(Qt::OtherFocusReason);
+  const auto& columns = table.DataColumns(side);
+  if (column < 1 || column >= static_cast<int>(columns.size())) return true;
+  ShowLevels();
+  const std::string& name = columns[column].name;
+  const size_t digits = name.find_first_not_of("0123456789");
+  if (digits == 0 || digits == std::string::npos) return true;  // 边坡总级数
+  const auto field = std::ranges::find(kLevelFieldNames, name.substr(digits));
+  const int level = std::stoi(name.substr(0, digits));
+  const int col =
+      field == std::end(kLevelFieldNames) ? 1 : 1 + static_cast<int>(field - kLevelFieldNames);
+  levels_->SetFocusCell(std::min(level, levels_->GetRowCount() - 1), col);
+  levels_->EnsureVisible(std::min(level, levels_->GetRowCount() - 1), col);
+  levels_->setFocus(Qt::OtherFocusReason);
+  return true;
 }
 
 }  // namespace hdmjm

@@ -22,6 +22,7 @@ namespace hdmjm {
 
 class CGridCtrl;
 class PreviewBox;
+class SuspectCells;
 
 inline constexpr std::string_view kEmbankmentNote =
     "注：请先输入分段终里程，点击“边坡参数”钮，然后输入对应分段的边坡参数，最后勿忘点击“录入参数”"
@@ -92,6 +93,8 @@ class SlopeEditorPage : public PropertyPage {
   void Refresh();
   void ImportTemplate();
   void SaveTemplate();
+  // A level column shows the segment's levels with the focus on the level's field.
+  bool ShowCell(const TableDesc& table, Side side, int row, int column) override;
 
  protected:
   void Fill(RoadSectionStore* record) override;
@@ -111,10 +114,14 @@ class SlopeEditorPage : public PropertyPage {
   // The level grid's rows as levels (at most kMaxSlopeLevels).
   std::vector<SlopeLevel> GridLevels() const;
   double StationOfRow(int row) const;
+  // Tells the designer what the suspect cells of `cells` not told yet were stored as.
+  void TellSuspects(SuspectCells& cells);
 
   const SlopePageRow& row_;
   CGridCtrl* segments_;
   CGridCtrl* levels_;
+  SuspectCells* suspectSegments_;
+  SuspectCells* suspectLevels_;
   PreviewBox* preview_;
   QLabel* title_;
   QLabel* caption_;

@@ -4,6 +4,7 @@
 
 #include "grid/typedgridctrl.h"
 #include "pages/qt_text.h"
+#include "pages/suspect_cells.h"
 #include "store/field_text.h"
 
 namespace hdmjm {
@@ -94,6 +95,17 @@ TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, Use
 TableBinding::TableBinding(const GridDesc& desc, Side side, CGridCtrl& grid, UserMessages& messages,
                            const TableDesc* table, QObject* parent)
     : QObject(parent), desc_(desc), side_(side), grid_(grid), messages_(messages), table_(table) {
+  // A number cell is suspect when its text is not what it will be stored as.
+  suspects_ = new SuspectCells(
+      grid_,
+      [this](int col, const std::string& text) -> std::optional<std::string> {
+        const int field = FieldOf(col, side_);
+        if (!table_ || field < 0) return std::nullopt;
+        const DataColumn& column = table_->DataColumns(side_)[field];
+        if (column.kind != FieldKind::Real && column.kind != FieldKind::Count) return std::nullopt;
+        return FormatField(column, ParseField(column, text));
+      },
+      this);
   for (Side s : {kLeft, kRight}) {
     fields_[s].assign(desc_.columns.size() + 1, -1);
     for (size_t c = 0; c < desc_.columns.size(); ++c) {
@@ -128,6 +140,7 @@ void TableBinding::ApplyClearingCode(int row, int col) {
     return;
   for (int cleared : clearedColumns_)
     if (cleared > 0) grid_.SetItemText(row, cleared, QStringLiteral("0"));
+  suspects_->MarkAll();
 }
 
 void TableBinding::OfferCodeLabels() {
@@ -222,6 +235,7 @@ void TableBinding::Fill(const RoadSectionStore* record) {
   ApplySizes();
   grid_.ResetScrollBars();
   grid_.SetFocusCell(1, 1);
+  suspects_->Reset();
 }
 
 void TableBinding::ApplySizes() {
@@ -246,9 +260,15 @@ void TableBinding::ApplySizes() {
   }
 }
 
-void TableBinding::InsertRow() { InsertGridRow(grid_, desc_.insertFocus); }
+void TableBinding::InsertRow() {
+  InsertGridRow(grid_, desc_.insertFocus);
+  suspects_->MarkAll();
+}
 
-void TableBinding::DeleteRow() { DeleteGridRow(grid_); }
+void TableBinding::DeleteRow() {
+  DeleteGridRow(grid_);
+  suspects_->MarkAll();
+}
 
 std::vector<FieldValue> TableBinding::ConvertRow(int gridRow, Side side) const {
   std::vector<FieldValue> values;
@@ -266,6 +286,7 @@ std::vector<FieldValue> TableBinding::ConvertRow(int gridRow, Side side) const {
 
 bool TableBinding::WriteInto(RoadSectionStore& record, Side side, bool check) {
   if (!table_) return false;
+  const std::string suspects = check ? SuspectMessage(suspects_->Untold()) : std::string();
   try {
     std::vector<std::vector<FieldValue>> rows;
     rows.reserve(TableRows());
@@ -278,6 +299,7 @@ bool TableBinding::WriteInto(RoadSectionStore& record, Side side, bool check) {
     messages_.Show(std::string(kMemoryError));
     return false;
   }
+  if (!suspects.empty()) messages_.Show(suspects);
   return true;
 }
 

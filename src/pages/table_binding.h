@@ -20,6 +20,8 @@
 
 namespace hdmjm {
 
+class SuspectCells;
+
 inline constexpr std::string_view kMemoryError = "分配内存出错!";
 inline constexpr GridColor kCellColor = Rgb(255, 255, 224);
 inline constexpr GridColor kFixedCellColor = Rgb(200, 200, 150);
@@ -138,7 +140,8 @@ class TableBinding : public QObject {
   // Grid row `gridRow` (1 to TableRows()) as values of side `side`'s data columns.
   std::vector<FieldValue> ConvertRow(int gridRow, Side side) const;
   // Replaces side `side`'s table of `record` with the grid's rows (the write-back into the own
-  // side; copying to the other side passes the other side and no check). The new rows are built
+  // side, which tells the designer what number cells not holding a plain number became; copying
+  // to the other side passes the other side and no check). The new rows are built
   // before the table is touched: on a failed allocation the designer is told and the table stays
   // as it was. False then.
   bool WriteInto(RoadSectionStore& record, Side side, bool check = true);
@@ -161,6 +164,7 @@ class TableBinding : public QObject {
   // Per side, the data column of each grid column (index 0: the number column, -1).
   PerSide<std::vector<int>> fields_;
   RowCheck rowCheck_;
+  SuspectCells* suspects_;
   bool missingName_ = false;  // a required name found no column
   int codeColumn_ = -1;       // the clearing code's grid columns
   std::vector<int> clearedColumns_;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "grid/typedgridctrl.h"
 
@@ -109,6 +110,25 @@ void TablePage::Fill(RoadSectionStore* record) {
 void TablePage::WriteBack(RoadSectionStore& record) {
   for (TableBinding* binding : OrderedBindings())
     if (!binding->WriteBack(record)) return;
+}
+
+bool TablePage::ShowCell(const TableDesc& table, Side side, int row, int column) {
+  for (const GridPanel& panel : panels_) {
+    const TableBinding& binding = *panel.binding;
+    if (&binding.Table() != &table ||
+        (table.Scope() == TableScope::Side && binding.TableSide() != side))
+      continue;
+    CGridCtrl& grid = binding.Grid();
+    int col = 1;
+    for (int c = 1; c < grid.GetColumnCount(); ++c)
+      if (binding.FieldOf(c, side) == column) col = c;
+    const int gridRow = std::clamp(row, 1, std::max(grid.GetRowCount() - 1, 1));
+    grid.SetFocusCell(gridRow, col);
+    grid.EnsureVisible(gridRow, col);
+    grid.setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+  return false;
 }
 
 std::unique_ptr<PropertyPage> CreateTablePage(const PageEntry& entry, const PageContext& context) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "field_text.h"
 #include "row_table.h"
 
 namespace hdmjm {
@@ -170,6 +171,12 @@ int TableDesc::ColumnIndex(Side side, std::string_view name) const {
 }
 
 int TableDesc::Capacity() const { return 1 << 30; }
+
+void TableDesc::GetReals(const RoadSectionStore& store, Side side, std::span<const int> columns,
+                         std::vector<double>& out) const {
+  for (int row = 0, rows = RowCount(store, side); row < rows; ++row)
+    for (int column : columns) out.push_back(RealOf(Get(store, side, row, column)));
+}
 
 // Tables held in place (slopes, coefficients) allocate nothing here.
 void TableDesc::ReplaceRows(RoadSectionStore& store, Side side,

@@ -2,6 +2,7 @@
 // copying between sides and dumping all walk this catalogue; no table has code of its own.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -59,6 +60,10 @@ class TableDesc {
   virtual int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const;
   // Field of data column `column` (0-based among DataColumns) of row `row`.
   virtual FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const = 0;
+  // The real data columns `columns` of every row, row after row, appended to `out`: what Get
+  // gives, read in one sweep (the checks read every value of every road).
+  virtual void GetReals(const RoadSectionStore& store, Side side, std::span<const int> columns,
+                        std::vector<double>& out) const;
   virtual void Set(RoadSectionStore& store, Side side, int row, int column,
                    const FieldValue& value) const = 0;
   // The content of a table the database lacks (start and end: the road's stations).

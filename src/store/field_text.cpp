@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -24,14 +25,61 @@ std::string FormatCellNumber(double value) {
   return FormatFixed(value, std::fabs(std::fmod(value, 1.0)) < 0.00001 ? 0 : 3);
 }
 
-double DecimalValue(std::string_view text) {
-  // strtod in the C locale: the C library's own rule, whatever locale the program runs in.
+namespace {
+
+// strtod in the C locale: the C library's own rule, whatever locale the program runs in.
+double CStrtod(std::string_view text) {
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
   const std::string copy(text.substr(0, text.find('\0')));
-  const double value = strtod_l(copy.c_str(), nullptr, cLocale);
+  return strtod_l(copy.c_str(), nullptr, cLocale);
+}
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The end of the run of digits that starts at `at`.
+size_t SkipDigits(std::string_view text, size_t at) {
+  while (at < text.size() && IsDigit(text[at])) ++at;
+  return at;
+}
+
+}  // namespace
+
+double DecimalValue(std::string_view text) {
+  const double value = CStrtod(text);
   // "inf" and "nan" are words to a designer, and a number too large for a double is a slip:
   // neither may reach a table as a station or a width.
   return std::isfinite(value) ? value : 0.0;
+}
+
+bool IsPlainNumber(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  if (begin == end) return true;
+  size_t at = begin;
+  if (text[at] == '+' || text[at] == '-') ++at;
+  const size_t whole = SkipDigits(text, at);
+  size_t digits = whole - at;
+  at = whole;
+  if (at < end && text[at] == '.') {
+    const size_t fraction = SkipDigits(text, at + 1);
+    digits += fraction - at - 1;
+    at = fraction;
+  }
+  if (digits == 0) return false;
+  if (at < end && (text[at] == 'e' || text[at] == 'E')) {
+    size_t exponent = at + 1;
+    if (exponent < end && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    const size_t stop = SkipDigits(text, exponent);
+    if (stop == exponent) return false;
+    at = stop;
+  }
+  if (at != end) return false;
+  // Out of range, too large or too small, is no plain number either.
+  errno = 0;
+  const double value = CStrtod(text.substr(begin, end - begin));
+  return std::isfinite(value) && errno != ERANGE;
 }
 
 std::string FormatField(const DataColumn& column, const FieldValue& value) {

@@ -21,6 +21,12 @@ std::string FormatFixed(double value, int decimals);
 // there is none.
 double DecimalValue(std::string_view text);
 
+// Whether the conversion takes `text` as it stands: blanks around one decimal number ("12",
+// "-0.5", "1e3") whose value is finite, or no text at all. "12abc" (characters dropped), "abc"
+// (no number), "1e309" or "1e-400" (out of range), "0x1A" or "nan" are not plain; DecimalValue says
+// what they become.
+bool IsPlainNumber(std::string_view text);
+
 // A field as its column shows it: numbers per the column's decimals, codes by their label,
 // counts as whole numbers, text as it stands.
 std::string FormatField(const DataColumn& column, const FieldValue& value);

@@ -129,6 +129,17 @@ class RowTable : public ColumnsTable<Row> {
            const FieldValue& value) const override {
     SetMember(access_(store, side).at(row), this->members_.at(column), value);
   }
+  void GetReals(const RoadSectionStore& store, Side side, std::span<const int> columns,
+                std::vector<double>& out) const override {
+    std::vector<double Row::*> reals;
+    for (int column : columns) {
+      const auto* real = std::get_if<double Row::*>(&this->members_.at(column));
+      if (!real) return TableDesc::GetReals(store, side, columns, out);
+      reals.push_back(*real);
+    }
+    for (const Row& row : Of(store, side))
+      for (double Row::*real : reals) out.push_back(row.*real);
+  }
   void SetDefault(RoadSectionStore& store, Side side, double start, double end) const override {
     auto& rows = access_(store, side);
     rows.clear();

@@ -34,6 +34,20 @@ TEST(FieldText, DecimalConversionTakesTheLeadingNumberOfTheWholeText) {
   EXPECT_EQ(DecimalValue("1.7e308"), 1.7e308);
 }
 
+TEST(FieldText, OnlyABlankFramedFiniteDecimalIsAPlainNumber) {
+  for (const char* text : {"", "  ", "12", " -0.5 ", "+3.", ".25", "1e3", "1.5E-2\t", "1.7e308"})
+    EXPECT_TRUE(IsPlainNumber(text)) << text;
+  const std::string junk(
+      "\x01\xff\0"
+      "9",
+      4);
+  for (const std::string& text :
+       {std::string("12abc"), std::string("abc"), std::string("1e309"), std::string("1e-400"),
+        std::string("nan"), std::string("0x1A"), std::string("1,5"), std::string("."),
+        std::string("1e"), std::string("- 1"), junk, std::string(1 << 20, '7')})
+    EXPECT_FALSE(IsPlainNumber(text)) << text.substr(0, 20);
+}
+
 TEST(FieldText, EveryColumnOfTheCatalogueRoundTripsItsDisplayedText) {
   std::set<FieldKind> kinds;
   for (const TableDesc* table : AllTables()) {

@@ -16,7 +16,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr char kUsage[] =
-    "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT";
+    "usage: hdmjm-tool [--verbose] sample DIR | dump DB | resave DB | convert ACCESS OUT | check "
+    "DB [--road NAME] [--json]";
 
 struct ToolRun {
   int exitCode = -1;
@@ -220,7 +221,9 @@ TEST_F(ToolTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
                                                        {"list", "x.mdb"},
                                                        {"dump", "x.mdb", "y.mdb"},
                                                        {"--verbose"},
-                                                       {"dump", "--verbose", "x.mdb"}};
+                                                       {"dump", "--verbose", "x.mdb"},
+                                                       {"check", "x.mdb", "--road"},
+                                                       {"check", "x.mdb", "--all"}};
   for (const auto& args : wrong) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.exitCode, 2) << args.size();
@@ -367,6 +370,38 @@ TEST_F(ToolTest, FilesThatHoldNoReadableSchemeExitWithOneAndStayAsTheyWere) {
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("out.mdb")));
     EXPECT_EQ(ReadBytes(path), before) << path;
   }
+}
+
+TEST_F(ToolTest, CheckPrintsALinePerFindingOrJsonAndExitsWithFourWhenItFindsAny) {
+  ASSERT_NO_FATAL_FAILURE(MakeSample());
+  const ToolRun clean = Tool({"check", db_});
+  EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+  EXPECT_EQ(clean.out, "");
+
+  // A typo in the middle of a table, and a ditch wider than its radius allows.
+  RunSql(db_, {"update 左横断面限制宽度 set 分段终里程 = 21280 where 道路名 = '主线' and "
+               "序号 = (select min(序号) from 左横断面限制宽度 where 道路名 = '主线')",
+               "update 右侧沟 set 沟底半径 = 0.1 where 道路名 = '连接线'"});
+  const ToolRun lines = Tool({"check", db_});
+  EXPECT_EQ(lines.exitCode, 4);
+  EXPECT_EQ(
+      Lines(lines.out),
+      (std::vector<std::string>{
+          "主线 左横断面限制宽度 第2行 分段终里程: 错误: 分段终里程5320.800不大于上一行的21280",
+          "连接线 右侧沟 第1行 沟底半径: 错误: 沟底半径0.100小于半个水沟底宽0.600"}))
+      << lines.out;
+
+  const ToolRun json = Tool({"check", db_, "--json", "--road", "连接线"});
+  EXPECT_EQ(json.exitCode, 4);
+  const Json document = Json::parse(json.out);
+  ASSERT_EQ(document["findings"].size(), 1u);
+  EXPECT_EQ(document["findings"][0]["rule"], "ditch-radius");
+  EXPECT_EQ(document["findings"][0]["values"], Json::parse("[0.1, 0.6]"));
+  EXPECT_EQ(document["errors"], 1);
+
+  const ToolRun none = Tool({"check", db_, "--road", "没有这条路"});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(HasLine(none.err, "方案中没有道路没有这条路。")) << none.err;
 }
 
 }  // namespace
