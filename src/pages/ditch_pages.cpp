@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "pages/edit_commands.h"
 #include "slopes/preview_box.h"
 #include "store/field_text.h"
 
@@ -192,7 +193,11 @@ bool DitchPage::CopyToOtherSide(TableBinding& binding, RoadSectionStore& record)
 }
 
 void DitchPage::Copy() {
-  if (RoadSectionStore* record = FilledRecord()) CopyToOtherSide(Binding(), *record);
+  RoadSectionStore* record = FilledRecord();
+  if (!record) return;
+  const TableRef other[] = {{Binding().Table().BaseName(), desc_.side == kLeft ? kRight : kLeft}};
+  RecordChange(*this, copyButton_->text(), other,
+               [this, record] { CopyToOtherSide(Binding(), *record); });
 }
 
 void DitchPage::Fill(RoadSectionStore* record) {

@@ -61,6 +61,7 @@ class TablePage : public PropertyPage {
   // order they were added in. A page whose grids are laid out in one order and kept in another
   // says so here.
   void SetGridOrder(std::vector<int> order) { order_ = std::move(order); }
+  bool ShowsTable(const TableDesc& table, Side side) const override;
 
  protected:
   // The heading's text for the current road.
