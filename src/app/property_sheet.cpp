@@ -42,6 +42,22 @@ PropertySheet::PropertySheet(const QString& caption, std::span<const PageEntry> 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   layout->addWidget(buttons);
+  context_.session.History().AddHost(*this);
+}
+
+PropertySheet::~PropertySheet() { context_.session.History().RemoveHost(*this); }
+
+PropertyPage* PropertySheet::ShowPage(std::string_view className) {
+  for (int index = 0; index < PageCount(); ++index) {
+    if (entries_[index].row->className != className) continue;
+    tabs_->setCurrentIndex(index);  // the current page may keep the designer on it
+    return EnsurePage(index);
+  }
+  return nullptr;
+}
+
+bool PropertySheet::Holds(const PropertyPage& page) const {
+  return std::ranges::any_of(entries_, [&page](const Entry& entry) { return entry.page == &page; });
 }
 
 PropertyPage* PropertySheet::Page(int index) const {
@@ -68,8 +84,14 @@ void PropertySheet::setVisible(bool visible) {
 }
 
 void PropertySheet::OnCurrentChanged(int index) {
-  if (current_ < 0) return;  // not shown yet: the first show creates the page
-  if (PropertyPage* left = Page(current_)) left->Leave();
+  if (current_ < 0 || index == current_) return;  // not shown yet: the first show creates the page
+  if (PropertyPage* left = Page(current_)) {
+    if (!left->CanLeave()) {
+      tabs_->setCurrentIndex(current_);
+      return;
+    }
+    left->Leave();
+  }
   current_ = index;
   PropertyPage* page = EnsurePage(index);
   if (!page) return;
@@ -87,6 +109,13 @@ void PropertySheet::Activate(PropertyPage& page) {
 }
 
 void PropertySheet::keyPressEvent(QKeyEvent* event) {
+  const bool undo = event->matches(QKeySequence::Undo);
+  if (undo || event->matches(QKeySequence::Redo)) {
+    SchemeSession& session = context_.session;
+    if (QUndoStack* history = session.History().Stack(session.CurrentRoad()))
+      undo ? history->undo() : history->redo();
+    return;
+  }
   const int key = event->key();
   const int count = tabs_->count();
   if (!(event->modifiers() & Qt::ControlModifier) || count < 2 ||
@@ -165,7 +194,9 @@ void PropertySheet::RefillAllBut(const PropertyPage* changer) {
 }
 
 void PropertySheet::accept() {
-  if (PropertyPage* page = Page(current_)) page->Leave();
+  PropertyPage* current = Page(current_);
+  if (current && !current->CanLeave()) return;
+  if (current) current->Leave();
   for (const Entry& entry : entries_)
     if (entry.page) entry.page->Ok();
   if (!AfterOk()) return;
