@@ -1,6 +1,4 @@
-// The road's history on the pages: every kind of change one step that the undo and redo keys
-// take back and bring again, pastes that bring every line, and the row buttons in the grids'
-// context menus.
+// The road's history on the pages, pastes that bring every line, the row buttons in the menus.
 #include <QClipboard>
 #include <QMenu>
 
@@ -9,255 +7,150 @@
 #include "slopes/scripted_chooser.h"
 #include "slopes/slope_template.h"
 #include "store/codec.h"
-#include "store/project_paths.h"
 
 namespace hdmjm::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Fixture = std::function<void(RoadSectionStore&)>;
-using Action = std::function<void(PropertyPage&)>;
+// What a designer sees of a page (its grids' texts and focus cells, its labels) and what its
+// record holds.
+using State =
+    std::tuple<std::vector<std::vector<QString>>, QStringList, std::vector<TableSnapshot>>;
 
-// What a designer sees of a page and what its record holds.
-struct State {
-  std::vector<std::vector<QString>> grids;
-  std::vector<CellId> focus;
-  QStringList labels;
-  std::vector<TableSnapshot> tables;
-  friend bool operator==(const State&, const State&) = default;
-};
-
-const std::vector<SlopeLevel> kLevels = {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}};
-
-void TwoWidthLimits(RoadSectionStore& r) { r.widthLimits[kLeft] = {{1000, 30}, {2000, 35.5}}; }
-void TwoSlopeSegments(RoadSectionStore& r) {
-  SlopeTable& table = r.embankmentSlopes[kLeft];
-  table.count = 2;
-  table.rows[0] = MakeSlopeSegment(100, kLevels);
-  table.rows[1] = MakeSlopeSegment(250, {{1, 5, 2, 4}});
-}
-void FullSlopeTable(RoadSectionStore& r) {
-  SlopeTable& table = r.embankmentSlopes[kLeft];
-  table.count = kMaxSlopeSegments;
-  for (int i = 0; i < kMaxSlopeSegments; ++i)
-    table.rows[i] = MakeSlopeSegment(i, std::vector<SlopeLevel>(kMaxSlopeLevels - 1, kLevels[0]));
+// On the left two rows or segments where the pages below edit; 左用地加宽 empty; on the right
+// a full embankment slope table whose first segment has room for one more level.
+constexpr SlopeLevel kLevel{1, 5, 2, 4};
+void Sample(RoadSectionStore& r) {
+  r.widthLimits[kLeft] = {{1000, 30}, {2000, 35.5}};
+  r.topsoil[kLeft] = {{900, 0.3, 0}};
+  r.embankmentDitches[kLeft] = {EmbankmentDitchRow{.startDikeWidth = 1.5, .startBermWidth = 1}};
+  r.sideDitches[kLeft] = {{1000, 0.3, 0.6, 0.5, 1, 1, 0.5}};
+  r.embankmentSlopes[kLeft].count = 2;
+  r.embankmentSlopes[kLeft].rows[0] = MakeSlopeSegment(100, {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}});
+  r.embankmentSlopes[kLeft].rows[1] = MakeSlopeSegment(250, {kLevel});
+  r.embankmentSlopes[kRight].count = kMaxSlopeSegments;
+  r.embankmentSlopes[kRight].rows[0] =
+      MakeSlopeSegment(1, std::vector(kMaxSlopeLevels - 1, kLevel));
 }
 
 class History : public PageTest {
  protected:
-  History() {
-    fs::create_directories(dir.path() / "bin");
-    fs::create_directories(dir.path() / "p" / "改移道路" / "data");
-    WriteTextFile(dir.path() / "bin" / "workdir", WorkdirToken((dir.path() / "p").string()));
-    WriteTextFile(dir.path() / "p" / "改移道路" / "project", "方案一\n");
-  }
-  PropertyPage& OpenWith(std::string_view className, const Fixture& setup) {
+  PropertyPage& OpenSample(std::string_view className) {
     AddMainLine(project);
-    setup(*project.Record(0));
+    Sample(*project.Record(0));
     return OpenPage<PropertyPage>(className, projectContext, {900, 620});
   }
-  CGridCtrl& Grid(const PropertyPage& page, int index = 0) { return *PageGrids(page).at(index); }
-  void Key(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  static CGridCtrl& Grid(const PropertyPage& page, int index) { return *PageGrids(page).at(index); }
+  static void Key(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
     QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  // Chooses the next item of the drop-down of the grid's focus cell.
-  void ChooseNext(CGridCtrl& grid, int steps) {
-    ClickCell(grid, grid.GetFocusCell().row, grid.GetFocusCell().col);
-    for (int i = 0; i < steps; ++i) Key(grid.InPlaceEditor(), Qt::Key_Down);
-    Key(grid.InPlaceEditor(), Qt::Key_Return);
-  }
-  static void Press(const PropertyPage& page, const char* button) {
-    PageTest::Press(page.findChild<QPushButton*>(button));
+  static void Paste(CGridCtrl& grid, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    Key(&grid, Qt::Key_V);
   }
   State StateOf(const PropertyPage& page) {
     State state;
+    auto& [texts, labels, tables] = state;
     for (const CGridCtrl* grid : PageGrids(page)) {
-      const GridTexts texts = GridTexts::Of(*grid);
-      state.grids.push_back(texts.texts);
-      state.focus.push_back(texts.focus);
+      texts.push_back(GridTexts::Of(*grid).texts);
+      texts.push_back({QString::number(grid->GetFocusCell().row * 100 + grid->GetFocusCell().col)});
     }
-    for (const QLabel* label : page.findChildren<QLabel*>()) state.labels << label->text();
+    for (const QLabel* label : page.findChildren<QLabel*>()) labels << label->text();
     for (const TableDesc* table : AllTables())
       for (Side side : {kLeft, kRight})
-        state.tables.push_back(TableSnapshot::Capture(*project.Record(0), *table, side));
+        tables.push_back(TableSnapshot::Capture(*project.Record(0), *table, side));
     return state;
   }
-  std::string DataFile(const std::string& name) const {
-    return (dir.path() / "p" / "改移道路" / "data" / name).string();
-  }
-
   ScratchDir dir;
-  SchemeSession project{dir.path() / "bin"};
+  SchemeSession project{"/nowhere"};
   ScriptedChooser chooser;
   PageContext projectContext{project, recorders.messages, chooser, recorders.trace};
 };
 
 TEST_F(History, EveryKindOfChangeIsOneStepThatTheKeysTakeBackAndBringAgain) {
-  WriteTextFile(DataFile("标准.mb"), FormatSlopeTemplate(std::vector<SlopeLevel>{{2, 3, 4, 5}}));
-  const auto sideDitch = [](RoadSectionStore& r) {
-    r.sideDitches[kLeft] = {{1000, 0.3, 0.6, 0.5, 1, 1, 0.5}};
+  WriteTextFile(dir.File("t.mb"), FormatSlopeTemplate(std::vector<SlopeLevel>{{2, 3, 4, 5}}));
+  const auto choose = [](int down) {  // the drop-down's item `down` below the cell's
+    return [down](PropertyPage&, CGridCtrl& g) {
+      ClickCell(g, g.GetFocusCell().row, g.GetFocusCell().col);
+      for (int i = 0; i < down; ++i) Key(g.InPlaceEditor(), Qt::Key_Down, {});
+      Key(g.InPlaceEditor(), Qt::Key_Return, {});
+    };
   };
-  const auto embankmentDitch = [](RoadSectionStore& r) {
-    EmbankmentDitchRow row;
-    row.startBermWidth = row.endDikeThickness = 1.5;
-    r.embankmentDitches[kLeft] = {row};
+  const auto press = [](const char* name) {
+    return [name](PropertyPage& p, CGridCtrl&) { Press(p.findChild<QPushButton*>(name)); };
   };
-  const Action none = [](PropertyPage&) {};
-  const auto focus = [this](int grid, int row, int col) {
-    return [=, this](PropertyPage& page) { ClickCell(Grid(page, grid), row, col); };
+  const auto importTemplate = [&](PropertyPage& p, CGridCtrl& g) {
+    chooser.answers = {dir.File("t.mb")}, press("importTemplate")(p, g);
   };
-  const auto press = [](const char* button) {
-    return [button](PropertyPage& page) { Press(page, button); };
-  };
-  struct Case {
-    std::string_view page;
-    Fixture setup;
-    Action prepare, change;
-  };
+  using Case =
+      std::tuple<std::string_view, int, CellId, std::function<void(PropertyPage&, CGridCtrl&)>>;
   const Case cases[] = {
-      {"LUJXKFD", TwoWidthLimits, focus(0, 2, 2), [this](auto& p) { Type(Grid(p), 2, 2, "40"); }},
-      {"CHTHD",
-       [](auto& r) {
-         r.topsoil[kLeft] = {{900, 0.3, 0}};
-       },
-       focus(0, 1, 3), [this](auto& p) { ChooseNext(Grid(p), 1); }},
-      {"CZLDSG", embankmentDitch, focus(0, 1, 1), [this](auto& p) { ChooseNext(Grid(p), 2); }},
-      {"LUJXKFD", TwoWidthLimits,
-       [this](auto& p) {
-         ClickCell(Grid(p), 2, 2);
-         QTest::mouseClick(Grid(p).viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                           Grid(p).GetCellRect(1, 1).center());
-       },
-       [this](auto& p) { Key(&Grid(p), Qt::Key_Delete); }},
-      {"LUJXKFD", TwoWidthLimits, focus(0, 2, 1),
-       [this](auto& p) { Key(&Grid(p), Qt::Key_X, Qt::ControlModifier); }},
-      {"LUJXKFD", TwoWidthLimits, focus(0, 1, 1),
-       [this](auto& p) {
-         QGuiApplication::clipboard()->setText("1000\t30\n2000\t35.5\n5320.8\t40\n");
-         Key(&Grid(p), Qt::Key_V, Qt::ControlModifier);
-       }},
-      {"LUJXKFD", TwoWidthLimits, focus(0, 2, 2), press("insertButton")},
-      {"LUJXKFD", TwoWidthLimits, focus(0, 1, 2), press("deleteButton")},
-      // The radius check of the write-back stores 0, and goes back with the radius typed.
-      {"CZLQSG", sideDitch, focus(0, 1, 7),
-       [this](auto& p) { Type(Grid(p), 1, 7, "0.2"), p.Leave(); }},
-      {"CZLQSG", sideDitch, none, press("copyButton")},
-      {"CHdmZLDBP", TwoSlopeSegments, none, press("insertSegment")},
-      {"CHdmZLDBP", TwoSlopeSegments, focus(0, 3, 1), press("insertSegment")},
-      {"CHdmZLDBP", TwoSlopeSegments, none, press("deleteSegment")},
-      {"CHdmZLDBP", TwoSlopeSegments, focus(0, 2, 1), press("showLevels")},
-      {"CHdmZLDBP", TwoSlopeSegments, focus(1, 2, 1), press("insertLevel")},
-      {"CHdmZLDBP", TwoSlopeSegments, none, press("deleteLevel")},
-      {"CHdmZLDBP", TwoSlopeSegments, [this](auto& p) { Type(Grid(p, 1), 1, 2, "6"); },
-       press("storeLevels")},
-      {"CHdmZLDBP", TwoSlopeSegments, [this](auto&) { chooser.answers = {DataFile("标准.mb")}; },
-       press("importTemplate")},
-      {"CHdmZLDBP", TwoSlopeSegments, none, press("copy")},
+      {"LUJXKFD", 0, {2, 1}, [](auto&, auto& g) { Type(g, 2, 1, "40"); }},
+      {"CHTHD", 0, {1, 3}, choose(1)},
+      {"CZLDSG", 0, {1, 1}, choose(2)},  // 2-路肩沟 empties the berm and the weir
+      {"LUJXKFD",
+       0,
+       {1, 1},
+       [](auto&, auto& g) { Key(&g, Qt::Key_A), Key(&g, Qt::Key_Delete, {}); }},
+      {"LUJXKFD", 0, {2, 1}, [](auto&, auto& g) { Key(&g, Qt::Key_A), Key(&g, Qt::Key_X); }},
+      {"LUJXKFD", 0, {1, 1}, [](auto&, auto& g) { Paste(g, "1\t2\n3\t4\n5\t6"); }},
+      {"LUJXKFD", 0, {2, 2}, press("insertButton")},
+      {"LUJXKFD", 0, {1, 2}, press("deleteButton")},
+      // The write-back's radius check stores 0, and the radius typed goes back with it.
+      {"CZLQSG", 0, {1, 7}, [](auto& p, auto& g) { Type(g, 1, 7, "0.2"), p.Leave(); }},
+      {"CZLQSG", 0, {1, 1}, press("copyButton")},
+      {"CHdmZLDBP", 0, {1, 1}, press("insertSegment")},
+      {"CHdmZLDBP", 0, {3, 1}, press("insertSegment")},
+      {"CHdmZLDBP", 0, {1, 1}, press("deleteSegment")},
+      {"CHdmZLDBP", 0, {2, 1}, press("showLevels")},
+      {"CHdmZLDBP", 0, {2, 1}, press("storeLevels")},
+      {"CHdmZLDBP", 1, {3, 1}, press("insertLevel")},
+      {"CHdmZLDBP", 1, {1, 1}, press("deleteLevel")},
+      {"CHdmZLDBP", 0, {2, 1}, importTemplate},
+      {"CHdmZLDBP", 0, {1, 1}, press("copy")},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.page) + " case " + std::to_string(&c - cases));
-    PropertyPage& page = OpenWith(c.page, c.setup);
-    c.prepare(page);
+    const auto& [name, index, focus, change] = c;
+    SCOPED_TRACE(std::string(name) + " case " + std::to_string(&c - cases));
+    PropertyPage& page = OpenSample(name);
+    CGridCtrl& grid = Grid(page, index);
+    grid.SetFocusCell(focus.row, focus.col);
     const State before = StateOf(page);
-    const int steps = project.History().Stack(0)->count();
-    c.change(page);
+    change(page, grid);
     page.Commit();
     const State after = StateOf(page);
-    EXPECT_NE(after, before);
-    ASSERT_EQ(project.History().Stack(0)->count(), steps + 1);
-    Key(&Grid(page), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(project.History().Stack(0)->count(), 1);
+    Key(&grid, Qt::Key_Z);
     page.Commit();
     EXPECT_EQ(StateOf(page), before);
-    Key(&Grid(page), Qt::Key_Y, Qt::ControlModifier);
+    Key(&grid, Qt::Key_Y);
     page.Commit();
     EXPECT_EQ(StateOf(page), after);
   }
 }
 
-TEST_F(History, APasteBringsEveryLineAsARowOrSaysHowManyLinesFoundNoRoom) {
-  const auto levels = [](RoadSectionStore& r) {
-    FullSlopeTable(r), r.embankmentSlopes[kLeft].count = 1;
-  };
-  struct Case {
-    std::string_view page;
-    Fixture setup;
-    int grid;
-    CellId target;
-    QString text;
-    int rowsAfter;
-    std::vector<std::string> messages;
-  };
-  const Case cases[] = {
-      {"LUJXKFD", TwoWidthLimits, 0, {1, 1}, "1000\t30\n2000\t35.5\n5320.8\t40\n", 3, {}},
-      {"LUJXKFD", [](auto&) {}, 0, {1, 1}, "1000\t30\n2000", 2, {}},
-      {"CHdmZLDBP",
-       FullSlopeTable,
-       0,
-       {301, 1},
-       "1\n2",
-       300,
-       {PasteLeftOutMessage(2).toStdString()}},
-      {"CHdmZLDBP", levels, 1, {29, 1}, "3\n4\n5", 30, {PasteLeftOutMessage(1).toStdString()}},
-  };
-  for (const Case& c : cases) {
-    PropertyPage& page = OpenWith(c.page, c.setup);
-    CGridCtrl& grid = Grid(page, c.grid);
-    const State before = StateOf(page);
+TEST_F(History, TheMenuOffersTheRowButtonsAsTheyActAndAPasteBringsEveryLineOrSaysWhatItLeftOut) {
+  using Case = std::tuple<std::string_view, int, CellId, QStringList, QString, int, int>;
+  for (const auto& [name, index, target, enabled, text, rowsAfter, leftOut] :
+       {Case{"LUJXKFD", 0, {1, 1}, {"插入一行", "删除一行"}, "1\t30\n2\t35.5\n5320.8\t40\n", 3, 0},
+        Case{"lujbtwk", 0, {1, 1}, {"插入一行"}, "1000\t30\n2000", 2, 0},  // an empty table
+        Case{"CHdmYLDBP", 0, {301, 1}, {}, "1\n2", 300, 2},
+        Case{"CHdmYLDBP", 1, {29, 1}, {"增加一级", "删除一级"}, "3\n4\n5", 30, 1}}) {
+    CGridCtrl& grid = Grid(OpenSample(name), index);
+    grid.SetFocusCell(target.row, target.col);
+    const QList<QAction*> actions = grid.CreateContextMenu()->actions();
+    QStringList shown;
+    for (QAction* action : actions.mid(actions.size() - 2))
+      if (action->isEnabled()) shown << action->text();
+    EXPECT_EQ(shown, enabled) << name;
     recorders.messages.texts.clear();
-    grid.EnsureVisible(c.target.row, c.target.col);
-    ClickCell(grid, c.target.row, c.target.col);
-    QGuiApplication::clipboard()->setText(c.text);
-    Key(&grid, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(grid.GetTableRowCount(), c.rowsAfter) << c.page;
-    EXPECT_EQ(grid.GetItemText(c.rowsAfter, 0).toInt(), c.rowsAfter) << c.page;
-    EXPECT_EQ(recorders.messages.texts, c.messages) << c.page;
-    Key(&grid, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(StateOf(page).grids, before.grids) << c.page;
+    Paste(grid, text);
+    EXPECT_EQ(grid.GetTableRowCount(), rowsAfter) << name;
+    EXPECT_EQ(grid.GetItemText(rowsAfter, 0).toInt(), rowsAfter) << name;  // numbered
+    const std::vector<std::string> told(leftOut ? 1 : 0,
+                                        PasteLeftOutMessage(leftOut).toStdString());
+    EXPECT_EQ(recorders.messages.texts, told) << name;
   }
-  PropertyPage& page = OpenWith("LUJXKFD", TwoWidthLimits);
-  ClickCell(Grid(page), 1, 1);
-  QGuiApplication::clipboard()->setText("1000\t30\n2000\t35.5\n5320.8\t40\n");
-  Key(&Grid(page), Qt::Key_V, Qt::ControlModifier);
-  page.Commit();
-  EXPECT_EQ(project.Record(0)->widthLimits[kLeft],
-            (std::vector<WidthLimitRow>{{1000, 30}, {2000, 35.5}, {5320.8, 40}}));
-}
-
-TEST_F(History, TheContextMenuOffersThePagesRowButtonsEnabledAsTheyAct) {
-  struct Case {
-    std::string_view page;
-    Fixture setup;
-    int grid;
-    CellId focus;
-    QStringList enabled;
-  };
-  const Case cases[] = {
-      {"LUJXKFD", TwoWidthLimits, 0, {1, 2}, {"插入一行", "删除一行"}},
-      {"LUJXKFD", TwoWidthLimits, 0, {3, 1}, {"插入一行"}},
-      {"CHdmZLDBP", FullSlopeTable, 0, {1, 1}, {"删除分段"}},
-      {"CHdmZLDBP", FullSlopeTable, 0, {301, 1}, {}},
-      {"CHdmZLDBP", TwoSlopeSegments, 1, {2, 1}, {"增加一级", "删除一级"}},
-  };
-  for (const Case& c : cases) {
-    CGridCtrl& grid = Grid(OpenWith(c.page, c.setup), c.grid);
-    grid.SetFocusCell(c.focus.row, c.focus.col);
-    const std::unique_ptr<QMenu> menu = grid.CreateContextMenu();
-    QStringList enabled, rowActions;
-    bool past = false;
-    for (QAction* action : menu->actions()) {
-      past = past || action->isSeparator();
-      if (past && !action->isSeparator()) rowActions << action->text();
-      if (past && action->isEnabled() && !action->isSeparator()) enabled << action->text();
-    }
-    EXPECT_EQ(enabled, c.enabled) << c.page << " " << c.focus.row;
-    EXPECT_EQ(rowActions.size(), 2) << c.page;
-  }
-  // An entry does what its button does, as one step.
-  CGridCtrl& grid = Grid(OpenWith("LUJXKFD", TwoWidthLimits));
-  grid.CreateContextMenu()->actions().back()->trigger();
-  EXPECT_EQ(grid.GetTableRowCount(), 1);
-  EXPECT_EQ(project.History().Stack(0)->count(), 1);
 }
 
 }  // namespace
