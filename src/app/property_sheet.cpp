@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -86,10 +87,14 @@ void PropertySheet::setVisible(bool visible) {
 void PropertySheet::OnCurrentChanged(int index) {
   if (current_ < 0 || index == current_) return;  // not shown yet: the first show creates the page
   if (PropertyPage* left = Page(current_)) {
-    if (!left->CanLeave()) {
-      tabs_->setCurrentIndex(current_);
-      return;
-    }
+    // The page stays in view while it may ask whether it can be left.
+    const auto show = [this](int tab) {
+      const QSignalBlocker blocker(tabs_);
+      tabs_->setCurrentIndex(tab);
+    };
+    show(current_);
+    if (!left->CanLeave()) return;
+    show(index);
     left->Leave();
   }
   current_ = index;
