@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -42,6 +43,22 @@ PropertySheet::PropertySheet(const QString& caption, std::span<const PageEntry> 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   layout->addWidget(buttons);
+  context_.session.History().AddHost(*this);
+}
+
+PropertySheet::~PropertySheet() { context_.session.History().RemoveHost(*this); }
+
+PropertyPage* PropertySheet::ShowPage(std::string_view className) {
+  for (int index = 0; index < PageCount(); ++index) {
+    if (entries_[index].row->className != className) continue;
+    tabs_->setCurrentIndex(index);  // the current page may keep the designer on it
+    return EnsurePage(index);
+  }
+  return nullptr;
+}
+
+bool PropertySheet::Holds(const PropertyPage& page) const {
+  return std::ranges::any_of(entries_, [&page](const Entry& entry) { return entry.page == &page; });
 }
 
 PropertyPage* PropertySheet::Page(int index) const {
@@ -68,8 +85,18 @@ void PropertySheet::setVisible(bool visible) {
 }
 
 void PropertySheet::OnCurrentChanged(int index) {
-  if (current_ < 0) return;  // not shown yet: the first show creates the page
-  if (PropertyPage* left = Page(current_)) left->Leave();
+  if (current_ < 0 || index == current_) return;  // not shown yet: the first show creates the page
+  if (PropertyPage* left = Page(current_)) {
+    // The page stays in view while it may ask whether it can be left.
+    const auto show = [this](int tab) {
+      const QSignalBlocker blocker(tabs_);
+      tabs_->setCurrentIndex(tab);
+    };
+    show(current_);
+    if (!left->CanLeave()) return;
+    show(index);
+    left->Leave();
+  }
   current_ = index;
   PropertyPage* page = EnsurePage(index);
   if (!page) return;
@@ -87,6 +114,13 @@ void PropertySheet::Activate(PropertyPage& page) {
 }
 
 void PropertySheet::keyPressEvent(QKeyEvent* event) {
+  const bool undo = event->matches(QKeySequence::Undo);
+  if (undo || event->matches(QKeySequence::Redo)) {
+    SchemeSession& session = context_.session;
+    if (QUndoStack* history = session.History().Stack(session.CurrentRoad()))
+      undo ? history->undo() : history->redo();
+    return;
+  }
   const int key = event->key();
   const int count = tabs_->count();
   if (!(event->modifiers() & Qt::ControlModifier) || count < 2 ||
@@ -165,7 +199,9 @@ void PropertySheet::RefillAllBut(const PropertyPage* changer) {
 }
 
 void PropertySheet::accept() {
-  if (PropertyPage* page = Page(current_)) page->Leave();
+  PropertyPage* current = Page(current_);
+  if (current && !current->CanLeave()) return;
+  if (current) current->Leave();
   for (const Entry& entry : entries_)
     if (entry.page) entry.page->Ok();
   if (!AfterOk()) return;

@@ -4,7 +4,8 @@
 // The protocol of every sheet: a page is created the first time its tab is shown and is then
 // filled; leaving a page for another tab commits it when it has a leave handler; OK first leaves
 // the current page, then runs the OK handler of every created page in tab order; Cancel runs
-// none.
+// none. A page may keep the designer on it when it is to be left (CanLeave). The undo and redo
+// keys step the current road's history wherever no grid takes them.
 #pragma once
 
 #include <QDialog>
@@ -13,17 +14,19 @@
 #include <vector>
 
 #include "pages/page_entry.h"
+#include "pages/road_history.h"
 
 class QTabWidget;
 
 namespace hdmjm {
 
-class PropertySheet : public QDialog {
+class PropertySheet : public QDialog, public PageHost {
   Q_OBJECT
 
  public:
   PropertySheet(const QString& caption, std::span<const PageEntry> pages,
                 const PageContext& context, QWidget* parent = nullptr);
+  ~PropertySheet() override;
 
   QTabWidget* Tabs() const { return tabs_; }
   int PageCount() const { return static_cast<int>(entries_.size()); }
@@ -31,6 +34,10 @@ class PropertySheet : public QDialog {
   PropertyPage* Page(int index) const;
 
   void accept() override;
+
+  PropertyPage* ShowPage(std::string_view className) override;
+  bool Holds(const PropertyPage& page) const override;
+  bool IsShown() const override { return isVisible(); }
 
  protected:
   // Ctrl+Page Down and Ctrl+Page Up step to the next and the previous page, as Ctrl+Tab and

@@ -19,6 +19,7 @@
 #include "app/project_start.h"
 #include "app/sheets.h"
 #include "pages/dialog_units.h"
+#include "pages/edit_commands.h"
 #include "store/catalogue.h"
 #include "store/file_kind.h"
 #include "store/messages.h"
@@ -214,6 +215,7 @@ template <class Change>
 void SetDlg::ChangeRecords(Change change) {
   emit RecordsAboutToChange();
   change();
+  Refill();  // the page's changes go to the history of the road now current
   emit RecordsChanged();
 }
 
@@ -365,14 +367,19 @@ void SetDlg::CopyToLeft() { CopySides(kRight, kLeft); }
 void SetDlg::CopySides(Side from, Side to) {
   RoadSectionStore* record = Session().CurrentRecord();
   if (!record) return;
+  std::vector<TableRef> changed;
+  for (const SideCopy& copy : kSideCopies) changed.push_back({copy.table, to});
+  const QPushButton* button = to == kRight ? copyToRightButton_ : copyToLeftButton_;
   ChangeRecords([&] {
-    for (const SideCopy& copy : kSideCopies) {
-      const TableDesc* table = FindTable(copy.table);
-      Q_ASSERT_X(table, "CopySides", "a table the catalogue lacks");
-      if (!table) continue;
-      if (copy.onlyWhenSourceHasRows && table->RowCount(*record, from) == 0) continue;
-      table->CopySide(*record, from, to);
-    }
+    RecordChange(*this, button->text(), changed, [&] {
+      for (const SideCopy& copy : kSideCopies) {
+        const TableDesc* table = FindTable(copy.table);
+        Q_ASSERT_X(table, "CopySides", "a table the catalogue lacks");
+        if (!table) continue;
+        if (copy.onlyWhenSourceHasRows && table->RowCount(*record, from) == 0) continue;
+        table->CopySide(*record, from, to);
+      }
+    });
   });
   Context().messages.Show("完成");
 }
@@ -389,14 +396,18 @@ void SetDlg::SetSegmentEnds() {
   }
   const double start = extent->start;
   const double end = extent->end;
+  std::vector<TableRef> changed;
+  for (const SegmentEnd& segment : kSegmentEnds) changed.push_back({segment.table, segment.side});
   ChangeRecords([&] {
-    for (const SegmentEnd& segment : kSegmentEnds) {
-      const TableDesc* table = FindTable(segment.table);
-      Q_ASSERT_X(table, "SetSegmentEnds", "a table the catalogue lacks");
-      if (!table) continue;
-      SetLastRowStation(*record, *table, segment.side, segment.first, start, end);
-      SetLastRowStation(*record, *table, segment.side, segment.second, start, end);
-    }
+    RecordChange(*this, segmentEndsButton_->text(), changed, [&] {
+      for (const SegmentEnd& segment : kSegmentEnds) {
+        const TableDesc* table = FindTable(segment.table);
+        Q_ASSERT_X(table, "SetSegmentEnds", "a table the catalogue lacks");
+        if (!table) continue;
+        SetLastRowStation(*record, *table, segment.side, segment.first, start, end);
+        SetLastRowStation(*record, *table, segment.side, segment.second, start, end);
+      }
+    });
   });
   Context().messages.Show("已依据断链表设置分段终点里程!");
 }

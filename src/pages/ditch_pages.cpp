@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "pages/edit_commands.h"
 #include "slopes/preview_box.h"
 #include "store/field_text.h"
 #include "store/table_roles.h"
@@ -185,7 +186,11 @@ bool DitchPage::CopyToOtherSide(TableBinding& binding, RoadSectionStore& record)
 }
 
 void DitchPage::Copy() {
-  if (RoadSectionStore* record = FilledRecord()) CopyToOtherSide(Binding(), *record);
+  RoadSectionStore* record = FilledRecord();
+  if (!record) return;
+  const TableRef other[] = {{Binding().Table().BaseName(), desc_.side == kLeft ? kRight : kLeft}};
+  RecordChange(*this, copyButton_->text(), other,
+               [this, record] { CopyToOtherSide(Binding(), *record); });
 }
 
 void DitchPage::Fill(RoadSectionStore* record) {

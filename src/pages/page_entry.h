@@ -49,6 +49,7 @@ std::unique_ptr<PropertyPage> Create(const PageEntry& entry, const PageContext& 
   auto page = std::make_unique<Page>(context, ToQString(entry.caption), entry.hasLeaveHandler,
                                      std::forward<Extra>(extra)...);
   page->setObjectName(ToQString(entry.className));
+  page->SetEntry(std::make_shared<const PageEntry>(entry));
   return page;
 }
 

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "pages/dialog_units.h"
+#include "pages/edit_commands.h"
+#include "pages/page_entry.h"
 
 namespace hdmjm {
 
@@ -12,6 +14,8 @@ PropertyPage::PropertyPage(const PageContext& context, QString caption, bool has
       context_(context),
       caption_(std::move(caption)),
       hasLeaveHandler_(hasLeaveHandler) {}
+
+PropertyPage::~PropertyPage() = default;
 
 RoadSectionStore* PropertyPage::FilledRecord() const {
   // After a reload the index may name another road of another database: never write there.
@@ -23,6 +27,7 @@ void PropertyPage::Initialize() {
   if (initialized_) return;
   initialized_ = true;
   Bind();
+  WatchGrids(*this);
   OnInitialize();
 }
 
@@ -69,10 +74,12 @@ void PropertyPage::OnInitialize() { Fill(FilledRecord()); }
 void PropertyPage::Fill(RoadSectionStore*) {}
 void PropertyPage::WriteBack(RoadSectionStore&) {}
 void PropertyPage::OnActivate() {}
+bool PropertyPage::ShowsTable(const TableDesc&, Side) const { return false; }
 
 void PropertyPage::Bind() {
   filledGeneration_ = Session().Generation();
   filledRoad_ = Session().CurrentRecord() ? Session().CurrentRoad() : -1;
+  AttachHistory(*this);
 }
 
 }  // namespace hdmjm

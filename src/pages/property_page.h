@@ -5,12 +5,17 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <QWidget>
+#include <memory>
 
 #include "pages/scheme_session.h"
 #include "store/services.h"
 
 namespace hdmjm {
+
+struct PageEntry;
+class TableDesc;
 
 // What a page works on and reports through.
 struct PageContext {
@@ -26,6 +31,7 @@ class PropertyPage : public QWidget {
  public:
   PropertyPage(const PageContext& context, QString caption, bool hasLeaveHandler,
                QWidget* parent = nullptr);
+  ~PropertyPage() override;
 
   const QString& Caption() const { return caption_; }
   bool HasLeaveHandler() const { return hasLeaveHandler_; }
@@ -58,6 +64,21 @@ class PropertyPage : public QWidget {
   // of the grid that shows `table` of `side`; false when the page shows no such grid.
   virtual bool ShowCell(const TableDesc& table, Side side, int row, int column);
 
+  const PageContext& Context() const { return context_; }
+  // The page table's row the page was made from (null for a page made otherwise): a step of the
+  // history makes the page again from it when the page is gone.
+  const std::shared_ptr<const PageEntry>& Entry() const { return entry_; }
+  void SetEntry(std::shared_ptr<const PageEntry> entry) { entry_ = std::move(entry); }
+  // Whether a grid of the page shows `table` on side `side`: the page is filled again when a
+  // step of the history puts that table back.
+  virtual bool ShowsTable(const TableDesc& table, Side side) const;
+  // What of the page's own state, besides its grids and the record, a step of the history puts
+  // back (invalid: nothing).
+  virtual QVariant HistoryState() const { return {}; }
+  virtual void RestoreHistoryState(const QVariant&) {}
+  // Asked before the page is left or its sheet confirmed; false keeps the designer on the page.
+  virtual bool CanLeave() { return true; }
+
  signals:
   // Announced by a page that changes or replaces records in memory, so that its sheet commits
   // the other created pages before the change and refills them after it.
@@ -65,7 +86,6 @@ class PropertyPage : public QWidget {
   void RecordsChanged();
 
  protected:
-  const PageContext& Context() const { return context_; }
   SchemeSession& Session() const { return context_.session; }
 
   // Default: Fill(FilledRecord()).
@@ -79,6 +99,7 @@ class PropertyPage : public QWidget {
   void Bind();
 
   PageContext context_;
+  std::shared_ptr<const PageEntry> entry_;
   QString caption_;
   bool hasLeaveHandler_;
   bool initialized_ = false;

@@ -13,6 +13,7 @@ RoadSectionStore* SchemeSession::Record(int index) const {
 }
 
 void SchemeSession::ReplaceRoads(RoadRecordList records) {
+  history_.Reset(static_cast<int>(records.size()));
   records_ = std::move(records);
   ++generation_;
   currentRoad_ = 0;

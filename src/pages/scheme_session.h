@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/road_history.h"
 #include "store/project_paths.h"
 #include "store/records.h"
 
@@ -31,8 +32,11 @@ class SchemeSession {
   // Null when the scheme has no road.
   RoadSectionStore* CurrentRecord() const { return Record(currentRoad_); }
 
-  // Replaces every record; road 0 becomes the current road (no name when there is none).
+  // Replaces every record, each with a history of its own; road 0 becomes the current road (no
+  // name when there is none).
   void ReplaceRoads(RoadRecordList records);
+  // The histories of the roads' changes.
+  RoadHistory& History() { return history_; }
   // Makes road `index` current; false, and nothing changes, when there is no such road.
   bool SelectRoad(int index);
   // Counts the replacements of the records, so a page can tell that its record is gone.
@@ -45,6 +49,7 @@ class SchemeSession {
  private:
   std::filesystem::path installRoot_;
   ProjectPaths paths_;
+  RoadHistory history_;
   RoadRecordList records_;
   int currentRoad_ = 0;
   std::string currentRoadName_;

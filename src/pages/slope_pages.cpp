@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "grid/typedgridctrl.h"
+#include "pages/edit_commands.h"
 #include "pages/suspect_cells.h"
 #include "pages/table_binding.h"
 #include "pages/table_page.h"
@@ -46,29 +47,31 @@ struct ButtonEntry {
   const char* name;
   void (SlopeEditorPage::*action)();
   Then then;
+  bool recorded;  // a step of the road's history: it changes the grids or the table
 };
 
 constexpr ButtonEntry kSegmentButtons[] = {
     {SlopeEditorPage::kInsertSegment, "增加分段", "insertSegment", &SlopeEditorPage::InsertSegment,
-     Then::Segments},
+     Then::Segments, true},
     {SlopeEditorPage::kDeleteSegment, "删除分段", "deleteSegment", &SlopeEditorPage::DeleteSegment,
-     Then::Segments},
-    {SlopeEditorPage::kCopy, "", "copy", &SlopeEditorPage::CopyToOtherSide, Then::Stay},
+     Then::Segments, true},
+    {SlopeEditorPage::kCopy, "", "copy", &SlopeEditorPage::CopyToOtherSide, Then::Stay, true},
     {SlopeEditorPage::kShowLevels, "边坡参数", "showLevels", &SlopeEditorPage::ShowLevels,
-     Then::Levels},
+     Then::Levels, true},
 };
 constexpr ButtonEntry kLevelButtons[] = {
     {SlopeEditorPage::kInsertLevel, "增加一级", "insertLevel", &SlopeEditorPage::InsertLevel,
-     Then::Levels},
+     Then::Levels, true},
     {SlopeEditorPage::kDeleteLevel, "删除一级", "deleteLevel", &SlopeEditorPage::DeleteLevel,
-     Then::Levels},
+     Then::Levels, true},
     {SlopeEditorPage::kStoreLevels, "录入参数", "storeLevels", &SlopeEditorPage::StoreLevels,
-     Then::Stay},
-    {SlopeEditorPage::kRefresh, "刷新视图", "refresh", &SlopeEditorPage::Refresh, Then::Stay},
+     Then::Stay, true},
+    {SlopeEditorPage::kRefresh, "刷新视图", "refresh", &SlopeEditorPage::Refresh, Then::Stay,
+     false},
     {SlopeEditorPage::kImportTemplate, "导入模板", "importTemplate",
-     &SlopeEditorPage::ImportTemplate, Then::Levels},
+     &SlopeEditorPage::ImportTemplate, Then::Levels, true},
     {SlopeEditorPage::kSaveTemplate, "存为模板", "saveTemplate", &SlopeEditorPage::SaveTemplate,
-     Then::Stay},
+     Then::Stay, false},
 };
 
 void SetSizes(CGridCtrl& grid, std::span<const int> widths) {
@@ -111,7 +114,11 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
       button->setObjectName(QString::fromLatin1(entry.name));
       button->setAutoDefault(false);  // Enter confirms the sheet, it does not press a button
       // The buttons act on the grids' focus cells, which stay while a button holds the focus.
-      connect(button, &QPushButton::clicked, this, entry.action);
+      if (entry.recorded)
+        connect(button, &QPushButton::clicked, this,
+                [this, &entry] { RunRecorded(entry.button, entry.action); });
+      else
+        connect(button, &QPushButton::clicked, this, entry.action);
       if (entry.then != Then::Stay)
         connect(button, &QPushButton::clicked, this, [this, then = entry.then] {
           (then == Then::Segments ? segments_ : levels_)->setFocus(Qt::OtherFocusReason);
@@ -166,6 +173,11 @@ SlopeEditorPage::SlopeEditorPage(const PageContext& context, const QString& capt
 
   body->addWidget(Note(IsCutPage(row_.page) ? kCutNote : kEmbankmentNote, this));
   if (IsCutPage(row_.page)) body->addWidget(Note(kCutArcNote, this));
+
+  segments_->SetTable({1, kMaxSlopeSegments, [this](int rows) { ResizeSegments(rows); }});
+  SetPageTable(*levels_, kMaxSlopeLevels);
+  AddRowActions(*segments_, buttons_[kInsertSegment], buttons_[kDeleteSegment], kMaxSlopeSegments);
+  AddRowActions(*levels_, buttons_[kInsertLevel], buttons_[kDeleteLevel], kMaxSlopeLevels);
 }
 
 SlopeTable* SlopeEditorPage::Table(Side side) const {
@@ -185,6 +197,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
   segments_->SetFocusCell(1, 1);
 
   current_ = 0;
+  levelsOf_ = count > 0 ? 0 : -1;
   previewFlag_ = false;
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
@@ -255,6 +268,8 @@ void SlopeEditorPage::InsertSegment() {
   else
     rows[k] = k > 0 ? rows[k - 1] : SlopeSegment{};
   table->count = oldCount + 1;
+  // The level grid keeps naming the segment it was taken from; a first segment takes it up.
+  if (levelsOf_ < 0 || levelsOf_ >= k) ++levelsOf_;
 }
 
 void SlopeEditorPage::DeleteSegment() {
@@ -267,6 +282,10 @@ void SlopeEditorPage::DeleteSegment() {
   auto& rows = table->rows;
   std::copy(rows.begin() + row, rows.begin() + oldCount, rows.begin() + row - 1);
   table->count = oldCount - 1;
+  if (levelsOf_ == row - 1)
+    levelsOf_ = -1;
+  else if (levelsOf_ > row - 1)
+    --levelsOf_;
 }
 
 void SlopeEditorPage::CopyToOtherSide() {
@@ -295,6 +314,7 @@ SlopeSegment* SlopeEditorPage::FocusSegment() {
 
 void SlopeEditorPage::ShowLevels() {
   const int row = segments_->GetFocusCell().row;
+  if (row < 1 || !SettleLevels()) return;
   const bool noStation = row >= 1 && segments_->GetItemText(row, 1).isEmpty();
   SlopeSegment* segment = FocusSegment();
   if (!segment) return;
@@ -303,6 +323,7 @@ void SlopeEditorPage::ShowLevels() {
     segment->levelCount = 0;
   }
   current_ = row - 1;
+  levelsOf_ = current_;
   caption_->setText(ToQString(kLevelCaption)
                         .arg(row)
                         .arg(ToQString(FormatFixed(segment->endStation, row_.captionDecimals))));
@@ -340,6 +361,7 @@ void SlopeEditorPage::StoreLevels() {
   if (!segment) return;
   hdmjm::StoreLevels(*segment, GridLevels());
   TellSuspects(*suspectLevels_);
+  levelsOf_ = segments_->GetFocusCell().row - 1;
 }
 
 void SlopeEditorPage::Refresh() {
@@ -381,8 +403,9 @@ void SlopeEditorPage::SaveTemplate() {
 
 void SlopeEditorPage::ImportTemplate() {
   SlopeSegment* segment = TemplateSegment();
-  if (segment && ImportTemplateFlow(TemplateContext(), *segment) == TemplateOutcome::Done)
-    FillLevels(*segment);
+  if (!segment || ImportTemplateFlow(TemplateContext(), *segment) != TemplateOutcome::Done) return;
+  FillLevels(*segment);
+  levelsOf_ = current_;
 }
 
 bool SlopeEditorPage::ShowCell(const TableDesc& table, Side side, int row, int column) {

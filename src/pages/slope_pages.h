@@ -35,6 +35,12 @@ inline constexpr std::string_view kCutArcNote =
     "路堑顶若设置弧形边坡，请在最后一级边坡限高列输入半径值，并冠以负号标识，如：-2表示堑顶设置半"
     "径2米的弧形边坡";
 inline constexpr std::string_view kNoEndStation = "请先输入分段终里程!";
+// Asked before level edits that "录入参数" has not stored would be lost; %1: the segment.
+inline constexpr std::string_view kUnstoredLevels =
+    "第%1分段的边坡参数已修改, 但还没有点击“录入参数”录入。是否先将其录入该分段?";
+// The answers, in the order of UnstoredLevelsAnswer.
+inline constexpr std::string_view kUnstoredLevelsButtons[] = {"录入", "放弃修改", "取消"};
+enum UnstoredLevelsAnswer { kStoreThem, kDiscardThem, kStayOnPage };
 
 // What differs between the four slope pages besides their kind.
 struct SlopePageRow {
@@ -96,6 +102,12 @@ class SlopeEditorPage : public PropertyPage {
   // A level column shows the segment's levels with the focus on the level's field.
   bool ShowCell(const TableDesc& table, Side side, int row, int column) override;
 
+  // Asks whether level edits that are not stored go into their segment first.
+  bool CanLeave() override;
+  bool ShowsTable(const TableDesc& table, Side side) const override;
+  QVariant HistoryState() const override;
+  void RestoreHistoryState(const QVariant& state) override;
+
  protected:
   void Fill(RoadSectionStore* record) override;
   void WriteBack(RoadSectionStore& record) override;
@@ -103,6 +115,19 @@ class SlopeEditorPage : public PropertyPage {
  private:
   SlopeTable* Table(Side side) const;
   SlopeTable* OwnTable() const { return Table(row_.side); }
+  // Segment `index` of the own table (a free slot past its end included); null without one.
+  SlopeSegment* SegmentAt(int index) const;
+  // The catalogue's description of the page's tables.
+  const TableDesc& CatalogueTable() const;
+  // Runs the action of `button` as one step of the road's history.
+  void RunRecorded(Button button, void (SlopeEditorPage::*action)());
+  // Makes the segment table `rows` long as "增加分段" and "删除分段" do at its end (a paste).
+  void ResizeSegments(int rows);
+  // The level grid holds levels that differ from those of the segment they were taken from.
+  bool LevelsUnstored() const;
+  // Before level edits would be lost: asks, then stores them or puts the segment's levels back.
+  // False when the designer stays (nothing changed).
+  bool SettleLevels();
   void FillLevels(const SlopeSegment& segment);
   // The segment of the segment grid's focus row, after storing that row's end station into it;
   // null when there is no focus row or the table has no room for it (the designer is told).
@@ -127,6 +152,8 @@ class SlopeEditorPage : public PropertyPage {
   QLabel* caption_;
   QPushButton* buttons_[kButtonCount] = {};
   int current_ = 0;
+  // The segment whose levels the level grid was filled from or stored into; -1: none.
+  int levelsOf_ = -1;
   bool previewFlag_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "grid/typedgridctrl.h"
+#include "pages/edit_commands.h"
 
 namespace hdmjm {
 
@@ -78,10 +79,16 @@ TablePage::GridPanel& TablePage::AddGrid(const GridDesc& desc, Side side, const 
 
   auto* binding = new TableBinding(desc, side, *grid, Context().messages, this);
   binding->UseLandTypes(landTypes_);
+  SetPageTable(*grid);
+  AddRowActions(*grid, insert, remove);
   // The buttons act on the grid's focus cell, which stays while the button holds the focus;
   // then the keyboard goes back to the grid, so typing edits the row and Enter stays there.
-  connect(insert, &QPushButton::clicked, binding, &TableBinding::InsertRow);
-  connect(remove, &QPushButton::clicked, binding, &TableBinding::DeleteRow);
+  connect(insert, &QPushButton::clicked, binding, [this, insert, binding] {
+    RecordChange(*this, insert->text(), [binding] { binding->InsertRow(); });
+  });
+  connect(remove, &QPushButton::clicked, binding, [this, remove, binding] {
+    RecordChange(*this, remove->text(), [binding] { binding->DeleteRow(); });
+  });
   for (QPushButton* button : {insert, remove})
     connect(button, &QPushButton::clicked, grid, [grid] { grid->setFocus(Qt::OtherFocusReason); });
   panels_.push_back(GridPanel{binding, insert, remove, buttons});
@@ -100,6 +107,16 @@ std::vector<TableBinding*> TablePage::OrderedBindings() const {
     for (int index : order_) bindings.push_back(panels_.at(index).binding);
   }
   return bindings;
+}
+
+bool TablePage::ShowsTable(const TableDesc& table, Side side) const {
+  for (const GridPanel& panel : panels_) {
+    const TableBinding& binding = *panel.binding;
+    if (&binding.Table() == &table &&
+        (table.Scope() != TableScope::Side || binding.TableSide() == side))
+      return true;
+  }
+  return false;
 }
 
 void TablePage::Fill(RoadSectionStore* record) {

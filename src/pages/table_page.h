@@ -62,6 +62,7 @@ class TablePage : public PropertyPage {
   // says so here.
   void SetGridOrder(std::vector<int> order) { order_ = std::move(order); }
   bool ShowCell(const TableDesc& table, Side side, int row, int column) override;
+  bool ShowsTable(const TableDesc& table, Side side) const override;
 
  protected:
   // The heading's text for the current road.
