@@ -1,0 +1,80 @@
+// A program killed after an edit: the next start offers the edit back, and what the designer
+// answers (or a damaged recovery file) decides what OK saves.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QProcess>
+
+#include "app/recovery_keeper.h"
+#include "app_fixture.h"
+#include "store/recovery_messages.h"
+
+namespace hdmjm::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+TEST(RecoveryAfterAKill, TheNextStartOffersTheEditsBackAndOkSavesWhatWasChosen) {
+  ScratchDir scratch;
+  const std::string tool =
+      std::string("'") + HDMJM_TOOL + "' sample '" + scratch.path().string() + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(tool.c_str()), 0);
+  const std::filesystem::path project = scratch.path() / "改移道路";
+  const std::string database = (project / "data" / "示例方案.mdb").string();
+  const std::filesystem::path saved = scratch.path() / "recovery-copy";
+
+  QProcess child;
+  child.start(
+      QStringLiteral(HDMJM_RECOVERY_CHILD),
+      {QString::fromStdString(project.string()), QString::fromStdString(scratch.File("settings"))});
+  QByteArray said;
+  while (!said.contains('\n') && child.waitForReadyRead(60000))
+    said += child.readAllStandardOutput();
+  ASSERT_EQ(said, "written\n") << child.readAllStandardError().toStdString();
+  ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+  child.waitForFinished();
+
+  const std::string query = "SELECT count(*) FROM 填方分类 WHERE 分段终里程 = 4321";
+  const struct {
+    const char* what;
+    int answer;  // to the question, if it is asked
+    bool damaged;
+    std::string_view title;  // of the first message
+    std::string saved;       // rows of the query after OK
+  } cases[] = {
+      {"discarded", 1, false, messages::kRecoveryTitle, "0"},
+      {"damaged", 0, true, "", "0"},
+      {"restored", 0, false, messages::kRecoveryTitle, "1"},
+  };
+  bool first = true;
+  for (const auto& c : cases) {
+    Recorders recorders;
+    recorders.messages.answers = {c.answer};
+    ScriptedFileChooser files;
+    SchemeSession session{"/nowhere"};
+    session.Paths() = OpenedProject(LocateProject(project.string()));
+    const PageContext context{session, recorders.messages, files, recorders.trace};
+    HDMJM main(context);
+    const std::filesystem::path file = RecoveryKeeper::PlacesFor(database).beside;
+    if (std::exchange(first, false)) std::filesystem::copy_file(file, saved);
+    std::filesystem::copy_file(saved, file, std::filesystem::copy_options::overwrite_existing);
+    if (c.damaged) std::ofstream(file) << "恢复文件的一部分";
+
+    main.show();
+    ASSERT_FALSE(recorders.messages.titles.empty()) << c.what;
+    EXPECT_EQ(recorders.messages.titles.front(), c.title) << c.what;
+    EXPECT_EQ(session.History().Stack(0)->count(), c.saved == "1" ? 1 : 0) << c.what;
+    ClickButton(main, QDialogButtonBox::Ok);
+    EXPECT_EQ(QuerySql(database, query), (Rows{{c.saved}})) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(file)) << c.what;
+    std::vector<std::filesystem::path> setAside;
+    for (const auto& entry : std::filesystem::directory_iterator(project / "data"))
+      if (entry.path().string().find(".恢复.损坏-") != std::string::npos)
+        setAside.push_back(entry.path());
+    EXPECT_EQ(setAside.size(), c.damaged ? 1u : 0u) << c.what;
+    for (const auto& path : setAside) std::filesystem::remove(path);
+  }
+}
+
+}  // namespace
+}  // namespace hdmjm::test
