@@ -96,8 +96,9 @@ std::filesystem::path RecoveryKeeper::FilePath() const {
 void RecoveryKeeper::Finish() {
   timer_.stop();
   if (file_) file_->Remove();
+  // The baselines stay those of the load: a later edit then also carries tables saved since,
+  // whose rows the file holds already, which costs nothing when they are restored.
   inFile_.clear();
-  TakeBaselines();
 }
 
 void RecoveryKeeper::AfterSave(bool allSaved) {
@@ -199,7 +200,7 @@ bool RecoveryKeeper::WriteEdits(const std::vector<RoadEdits>& roads) {
     return all;
   };
   if (file_->Write(identity_, roads, &error)) return true;
-  if (file_->Path() == places_.beside) {
+  if (file_->Path() == places_.beside && places_.fallback != places_.beside) {
     // The scheme's folder cannot be written: the user's own data folder takes the file.
     std::error_code ignored;
     std::filesystem::create_directories(places_.fallback.parent_path(), ignored);
@@ -216,6 +217,7 @@ bool RecoveryKeeper::WriteEdits(const std::vector<RoadEdits>& roads) {
 void RecoveryKeeper::CheckFound() {
   bool offered = false;
   for (const std::filesystem::path& path : {places_.beside, places_.fallback}) {
+    if (path == places_.fallback && path == places_.beside) break;
     RecoveryFile found(path);
     RecoveryRead read = found.Read(identity_);
     using State = RecoveryRead::State;

@@ -168,12 +168,16 @@ RecoveryPlaces RecoveryPlacesFor(const std::string& scheme, const fs::path& data
                                  const std::string& user) {
   const fs::path absolute = AbsolutePath(scheme);
   const std::string owner = user.empty() ? std::string() : "." + PlainName(user);
+  // FNV-1a: the same folder gives the same name in every build of the program.
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (unsigned char c : absolute.parent_path().string()) hash = (hash ^ c) * 0x100000001b3u;
   char folderHash[17];
-  std::snprintf(folderHash, sizeof folderHash, "%016zx",
-                std::hash<std::string>{}(absolute.parent_path().string()));
-  return {absolute.parent_path() / (absolute.filename().string() + owner + std::string(kSuffix)),
-          dataFolder / "recovery" /
-              (absolute.filename().string() + "-" + folderHash + std::string(kSuffix))};
+  std::snprintf(folderHash, sizeof folderHash, "%016llx", static_cast<unsigned long long>(hash));
+  const fs::path beside =
+      absolute.parent_path() / (absolute.filename().string() + owner + std::string(kSuffix));
+  if (dataFolder.empty()) return {beside, beside};  // no folder of the user's own
+  return {beside, dataFolder / "recovery" /
+                      (absolute.filename().string() + "-" + folderHash + std::string(kSuffix))};
 }
 
 SchemeIdentity IdentifyScheme(const std::string& path) {

@@ -21,7 +21,8 @@ namespace hdmjm {
 // Where the recovery file of the scheme at `scheme` lives: beside it, named after the scheme
 // file and the user ("示例方案.mdb.zhang.恢复"), so that designers sharing a scheme folder keep
 // one file each; or, where that folder cannot be written, in `dataFolder` (the user's own
-// folder, so without the user), named after the scheme and its folder.
+// folder, so without the user), named after the scheme and its folder; without a data folder the
+// fallback is the file beside the scheme.
 struct RecoveryPlaces {
   std::filesystem::path beside;
   std::filesystem::path fallback;

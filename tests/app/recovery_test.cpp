@@ -76,5 +76,43 @@ TEST(RecoveryAfterAKill, TheNextStartOffersTheEditsBackAndOkSavesWhatWasChosen) 
   }
 }
 
+class RecoveryInTheSheet : public ::testing::Test, protected SchemeProject {
+ protected:
+  RecoveryInTheSheet() {
+    RunSql(database, {kChainBreakTableSql, ChainBreakRowSql("主线", 0, 5200)});
+    main.show();
+  }
+  Recorders recorders;
+  ScriptedFileChooser files;
+  SchemeSession session{installRoot};
+  PageContext context{session, recorders.messages, files, recorders.trace};
+  HDMJM main{context};
+};
+
+TEST_F(RecoveryInTheSheet, OnlyACommittedEditNotUndoneIsKeptAndCancelRemovesIt) {
+  const auto file = [&] { return std::filesystem::exists(main.Recovery().FilePath()); };
+  const auto step = [&](Qt::Key key) {
+    QTest::keyClick(&main, key, Qt::ControlModifier);  // no side sheet open: on the record
+    main.Recovery().WriteNow();
+  };
+  {
+    HDMContainer left(context);
+    left.show();
+    Type(*left.Page(0)->findChild<CGridCtrl*>(), 1, 2, "99");
+    main.Recovery().WriteNow();
+    EXPECT_FALSE(file());  // typed, but the page has not committed it yet
+    ClickButton(left, QDialogButtonBox::Ok);
+  }
+  main.Recovery().WriteNow();
+  EXPECT_TRUE(file());
+  step(Qt::Key_Z);
+  EXPECT_FALSE(file());  // back to what was loaded: nothing to keep
+  step(Qt::Key_Y);
+  EXPECT_TRUE(file());
+  ClickButton(main, QDialogButtonBox::Cancel);
+  EXPECT_FALSE(file());
+  EXPECT_TRUE(recorders.messages.texts.empty());
+}
+
 }  // namespace
 }  // namespace hdmjm::test
