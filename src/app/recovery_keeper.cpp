@@ -105,8 +105,7 @@ void RecoveryKeeper::AfterSave(bool allSaved) {
   if (allSaved) return Finish();
   // Some roads were saved: the scheme file changed under the edits still to be saved.
   identity_ = IdentifyScheme(scheme_);
-  for (auto& fingerprint : written_) fingerprint.clear();
-  WriteNow();
+  Write(true);
 }
 
 void RecoveryKeeper::OnRecordsReplaced() {
@@ -125,9 +124,10 @@ void RecoveryKeeper::OnRecordsReplaced() {
   WatchStacks();
   CheckFound();
   file_.emplace(places_.beside);
-  if (!watched_.empty()) WriteNow();
-  if (restoredFrom_ && *restoredFrom_ != file_->Path() && !inFile_.empty())
-    RecoveryFile(*restoredFrom_).Remove();
+  if (!restoredFrom_) return;
+  // The file restored from is written anew from the records, holding this session's edits only.
+  Write(true);
+  if (*restoredFrom_ != file_->Path() && !inFile_.empty()) RecoveryFile(*restoredFrom_).Remove();
   restoredFrom_.reset();
 }
 
@@ -162,7 +162,9 @@ void RecoveryKeeper::OnTimer() {
     }
 }
 
-void RecoveryKeeper::WriteNow() {
+void RecoveryKeeper::WriteNow() { Write(false); }
+
+void RecoveryKeeper::Write(bool whole) {
   if (!file_) return;
   const RoadRecordList& records = context_.session.RoadRecords();
   std::vector<RoadEdits> changed;
@@ -170,42 +172,37 @@ void RecoveryKeeper::WriteNow() {
   for (int road : watched_) {
     if (road >= static_cast<int>(records.size())) continue;
     std::vector<std::size_t> now = TableBaseline::Fingerprint(*records[road]);
-    if (now == written_[road]) continue;
+    if (!whole && now == written_[road]) continue;
     changed.push_back(baselines_[road].EditsOf(*records[road]));
     fingerprints.emplace_back(road, std::move(now));
   }
-  if (changed.empty()) return;
-  std::set<std::string> inFile = inFile_;
+  if (changed.empty() && !whole) return;
+  std::set<std::string> inFile = whole ? std::set<std::string>() : inFile_;
   for (const RoadEdits& road : changed)
     if (road.tables.empty())
       inFile.erase(road.road);
     else
       inFile.insert(road.road);
   // Nothing to keep: no file at all rather than an empty one.
-  if (inFile.empty() ? file_->Remove() : WriteEdits(changed)) {
+  if (inFile.empty() ? file_->Remove() : WriteEdits(changed, whole)) {
     inFile_ = std::move(inFile);
     for (auto& [road, now] : fingerprints) written_[road] = std::move(now);
   }
 }
 
-bool RecoveryKeeper::WriteEdits(const std::vector<RoadEdits>& roads) {
+bool RecoveryKeeper::WriteEdits(const std::vector<RoadEdits>& roads, bool whole) {
   std::string error;
-  // The file holds only some roads when written to: a file begun elsewhere starts whole.
-  auto whole = [&] {
-    std::vector<RoadEdits> all;
-    const RoadRecordList& records = context_.session.RoadRecords();
-    for (int road : watched_)
-      if (road < static_cast<int>(records.size()))
-        all.push_back(baselines_[road].EditsOf(*records[road]));
-    return all;
-  };
-  if (file_->Write(identity_, roads, &error)) return true;
+  if (file_->Write(identity_, roads, whole, &error)) return true;
   if (file_->Path() == places_.beside && places_.fallback != places_.beside) {
-    // The scheme's folder cannot be written: the user's own data folder takes the file.
+    // The scheme's folder cannot be written: the user's own data folder takes the file, which
+    // then holds every road's edits.
     std::error_code ignored;
     std::filesystem::create_directories(places_.fallback.parent_path(), ignored);
     file_.emplace(places_.fallback);
-    if (file_->Write(identity_, whole(), &error)) return true;
+    std::vector<RoadEdits> all;
+    const RoadRecordList& records = context_.session.RoadRecords();
+    for (int road : watched_) all.push_back(baselines_[road].EditsOf(*records[road]));
+    if (file_->Write(identity_, all, true, &error)) return true;
     file_.emplace(places_.beside);
   }
   context_.trace.Write("recovery file not written: " + error);

@@ -47,7 +47,9 @@ class RecoveryKeeper : public QObject {
   void CheckFound();
   bool Offer(RecoveryFile& found, const RecoveryRead& read);
   void Restore(std::vector<RoadEdits> roads);
-  bool WriteEdits(const std::vector<RoadEdits>& roads);
+  // Writes the roads changed since the last write; with `whole`, every road edited, alone.
+  void Write(bool whole);
+  bool WriteEdits(const std::vector<RoadEdits>& roads, bool whole);
   void TakeBaselines();
 
   PageContext context_;

@@ -238,7 +238,7 @@ bool RecoveryFile::Exists() const {
   return fs::exists(path_, error);
 }
 
-bool RecoveryFile::Write(const SchemeIdentity& scheme, std::span<const RoadEdits> roads,
+bool RecoveryFile::Write(const SchemeIdentity& scheme, std::span<const RoadEdits> roads, bool whole,
                          std::string* error) {
   sqlite3* raw = nullptr;
   const int rc =
@@ -251,6 +251,7 @@ bool RecoveryFile::Write(const SchemeIdentity& scheme, std::span<const RoadEdits
     try {
       for (const char* statement : kSchema) Execute(db.get(), statement);
       Execute(db.get(), "DELETE FROM scheme");
+      if (whole) Execute(db.get(), "DELETE FROM cells; DELETE FROM edited");
       const Statement head = Prepare(db.get(), "INSERT INTO scheme VALUES (?, ?, ?, ?, ?, ?)");
       sqlite3_bind_int(head.get(), 1, kFormat);
       BindText(head.get(), 2, scheme.path);
@@ -331,8 +332,9 @@ RecoveryRead RecoveryFile::Read(const SchemeIdentity& scheme) const {
                                     "FROM edited AS e LEFT JOIN cells AS c ON c.edited = e.id "
                                     "ORDER BY e.road, e.id, c.row, c.col");
     std::int64_t current = -1;
-    int rc2;
-    while ((rc2 = sqlite3_step(cells.get())) == SQLITE_ROW) {
+    std::vector<std::int64_t> declared;  // each table's row count as recorded
+    int step;
+    while ((step = sqlite3_step(cells.get())) == SQLITE_ROW) {
       const std::int64_t id = sqlite3_column_int64(cells.get(), 0);
       if (id != current) {
         current = id;
@@ -340,32 +342,35 @@ RecoveryRead RecoveryFile::Read(const SchemeIdentity& scheme) const {
         if (read.roads.empty() || read.roads.back().road != road) read.roads.push_back({road, {}});
         TableEdit edit;
         edit.table = TableNamed(ColumnText(cells.get(), 2), edit.side);
-        const std::int64_t rows = sqlite3_column_int64(cells.get(), 3);
-        if (!edit.table || rows < 0 || rows > edit.table->Capacity())
-          throw Failure("table " + ColumnText(cells.get(), 2));
-        edit.rows.resize(static_cast<size_t>(rows));
+        if (!edit.table) throw Failure("table " + ColumnText(cells.get(), 2));
         read.roads.back().tables.push_back(std::move(edit));
+        declared.push_back(sqlite3_column_int64(cells.get(), 3));
       }
       if (sqlite3_column_type(cells.get(), 4) == SQLITE_NULL) continue;  // a table of no rows
       TableEdit& edit = read.roads.back().tables.back();
       const std::int64_t row = sqlite3_column_int64(cells.get(), 4);
       const std::int64_t column = sqlite3_column_int64(cells.get(), 5);
       const auto& columns = edit.table->DataColumns(edit.side);
-      // Cells come in order: each row's values from its first column on, without a gap.
-      if (row < 0 || row >= static_cast<std::int64_t>(edit.rows.size()) ||
-          column != static_cast<std::int64_t>(edit.rows[row].size()) ||
+      // Cells come in order: rows from the first on, each row's values from its first column
+      // on, without a gap.
+      const auto rows = static_cast<std::int64_t>(edit.rows.size());
+      if (row == rows && column == 0 && rows < edit.table->Capacity()) edit.rows.emplace_back();
+      if (edit.rows.empty() || row != static_cast<std::int64_t>(edit.rows.size()) - 1 ||
+          column != static_cast<std::int64_t>(edit.rows.back().size()) ||
           column >= static_cast<std::int64_t>(columns.size()))
         throw Failure("cell of " + edit.table->Name(edit.side));
       const std::optional<FieldValue> value = ReadField(cells.get(), 6, columns[column].kind);
       if (!value) throw Failure("value of " + edit.table->Name(edit.side));
-      edit.rows[row].push_back(*value);
+      edit.rows.back().push_back(*value);
     }
-    Check(db.get(), rc2);
+    Check(db.get(), step);
+    size_t table = 0;
     for (const RoadEdits& road : read.roads)
-      for (const TableEdit& edit : road.tables)
-        for (const auto& row : edit.rows)
-          if (!WholeRow(*edit.table, edit.side, row))
-            throw Failure("row of " + edit.table->Name(edit.side));
+      for (const TableEdit& edit : road.tables) {
+        bool whole = static_cast<std::int64_t>(edit.rows.size()) == declared[table++];
+        for (const auto& row : edit.rows) whole = whole && WholeRow(*edit.table, edit.side, row);
+        if (!whole) throw Failure("rows of " + edit.table->Name(edit.side));
+      }
 
     if (recorded.path != scheme.path) {
       read.state = RecoveryRead::State::OtherScheme;

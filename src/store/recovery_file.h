@@ -90,8 +90,9 @@ class RecoveryFile {
 
   // In one transaction: records `scheme` as the file the edits belong to and replaces the edits
   // of each road of `roads` by the ones given (a road without tables drops out); other roads
-  // stay. Creates the file when needed. False, with `error` set, when it could not be written.
-  bool Write(const SchemeIdentity& scheme, std::span<const RoadEdits> roads,
+  // stay, unless `whole`: then the file holds `roads` alone. Creates the file when needed.
+  // False, with `error` set, when it could not be written.
+  bool Write(const SchemeIdentity& scheme, std::span<const RoadEdits> roads, bool whole = false,
              std::string* error = nullptr);
   // The edits and whether they may be offered for the scheme as it is now (`scheme`): they are
   // newer when the scheme file is unchanged since the last write, or was last written before it.

@@ -56,7 +56,7 @@ class RecoveryFileTest : public ::testing::Test {
     const std::vector<RoadEdits> roads{baselines[0].EditsOf(*edited[0]),
                                        baselines[1].EditsOf(*edited[1])};
     std::string error;
-    ASSERT_TRUE(file.Write(IdentifyScheme(scheme), roads, &error)) << error;
+    ASSERT_TRUE(file.Write(IdentifyScheme(scheme), roads, false, &error)) << error;
   }
 
   ScratchDir scratch;
@@ -110,6 +110,7 @@ TEST_F(RecoveryFileTest, AFileDamagedForeignOrOlderThanTheSchemeIsRefusedAndSetA
       {"a value of another kind", sql("UPDATE cells SET value = 'x' WHERE col = 0"),
        State::Damaged},
       {"a slope row short of its levels", sql("DELETE FROM cells WHERE col = 9"), State::Damaged},
+      {"a row missing", sql("UPDATE edited SET rows = rows + 1"), State::Damaged},
       {"a table the catalogue lacks", sql("UPDATE edited SET name = '左不存在'"), State::Damaged},
       {"another scheme's", sql("UPDATE scheme SET path = '/elsewhere/方案一.mdb'"),
        State::OtherScheme},
