@@ -151,13 +151,17 @@ const TableDesc* TableNamed(std::string_view name, Side& side) {
   return nullptr;
 }
 
-// How many values a row of `table` holds: every column, but on a slope row 2 + 4 per level.
+// Whether a row holds the values a row of `table` uses: every column, but on a slope row the
+// end station, the level count and the fields of that many levels.
 bool WholeRow(const TableDesc& table, Side side, const std::vector<FieldValue>& row) {
   const size_t columns = table.DataColumns(side).size();
   if (!table.IsSlope()) return row.size() == columns;
-  if (row.size() < 2) return false;
+  constexpr size_t kBeforeLevels = 2;
+  if (row.size() < kBeforeLevels) return false;
   const int levels = std::get<int>(row[1]);
-  return levels >= 0 && levels <= kMaxSlopeLevels && row.size() == 2 + 4 * size_t(levels);
+  const size_t perLevel = (columns - kBeforeLevels) / kMaxSlopeLevels;
+  return levels >= 0 && levels <= kMaxSlopeLevels &&
+         row.size() == kBeforeLevels + perLevel * static_cast<size_t>(levels);
 }
 
 fs::path JournalOf(const fs::path& path) { return fs::path(path.string() + std::string(kJournal)); }
