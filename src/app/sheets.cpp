@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/findings_window.h"
+#include "app/recovery_keeper.h"
 #include "app/setdlg.h"
 
 namespace hdmjm {
@@ -23,14 +24,25 @@ QString MainSheetTitle(const std::string& database) {
 }
 
 HDMJM::HDMJM(const PageContext& context, QWidget* parent, std::span<const PageEntry> pages)
-    : PropertySheet(MainSheetTitle(), pages, context, parent) {}
+    : PropertySheet(MainSheetTitle(), pages, context, parent),
+      recovery_(std::make_unique<RecoveryKeeper>(context)) {}
+
+HDMJM::~HDMJM() = default;
 
 bool HDMJM::AfterOk() {
   for (int i = 0; i < PageCount(); ++i)
-    if (auto* settings = qobject_cast<SetDlg*>(Page(i)))
-      return SaveDespiteErrors(Context().session.RoadRecords(), Context().messages) &&
-             settings->SaveAllRoads();
+    if (auto* settings = qobject_cast<SetDlg*>(Page(i))) {
+      if (!SaveDespiteErrors(Context().session.RoadRecords(), Context().messages)) return false;
+      const bool saved = settings->SaveAllRoads();
+      recovery_->AfterSave(saved);
+      return saved;
+    }
   return true;
+}
+
+void HDMJM::reject() {
+  recovery_->Finish();
+  PropertySheet::reject();
 }
 
 HDMContainer::HDMContainer(const PageContext& context, QWidget* parent)

@@ -1,9 +1,13 @@
 // The main sheet and the two side sheets, and the two main-sheet pages that open a side sheet.
 #pragma once
 
+#include <memory>
+
 #include "app/property_sheet.h"
 
 namespace hdmjm {
+
+class RecoveryKeeper;
 
 // The main sheet's page table with the application's own pages: the settings page and the two
 // side-sheet openers.
@@ -15,17 +19,26 @@ QString MainSheetTitle(const std::string& database = {});
 
 // The main sheet, "横断面数据". Confirming it commits every created page first and saves every
 // road last, so that pages committing on OK only (the coefficients) reach the database too.
+// While a scheme is open it keeps the scheme's recovery file, which OK (every road saved) and
+// Cancel remove.
 class HDMJM : public PropertySheet {
   Q_OBJECT
 
  public:
   explicit HDMJM(const PageContext& context, QWidget* parent = nullptr,
                  std::span<const PageEntry> pages = MainSheetPages());
+  ~HDMJM() override;
+
+  RecoveryKeeper& Recovery() const { return *recovery_; }
+  void reject() override;
 
  protected:
   // Asks once whether to save when the checks find errors, then saves every road; the sheet
   // stays open when the designer goes back to edit or not every road was saved.
   bool AfterOk() override;
+
+ private:
+  std::unique_ptr<RecoveryKeeper> recovery_;
 };
 
 // The left side sheet, "左标准断面参数", built for one opening and destroyed when it closes.

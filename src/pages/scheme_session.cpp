@@ -18,6 +18,17 @@ void SchemeSession::ReplaceRoads(RoadRecordList records) {
   ++generation_;
   currentRoad_ = 0;
   currentRoadName_ = records_.empty() ? std::string() : records_.front()->roadName;
+  const auto listeners = listeners_;  // a listener may remove itself
+  for (const auto& [id, listener] : listeners) listener();
+}
+
+int SchemeSession::AddReplacementListener(std::function<void()> listener) {
+  listeners_.emplace_back(++lastListener_, std::move(listener));
+  return lastListener_;
+}
+
+void SchemeSession::RemoveReplacementListener(int id) {
+  std::erase_if(listeners_, [id](const auto& listener) { return listener.first == id; });
 }
 
 bool SchemeSession::SelectRoad(int index) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ class SchemeSession {
   // Counts the replacements of the records, so a page can tell that its record is gone.
   unsigned Generation() const { return generation_; }
 
+  // Runs `listener` after every replacement of the records, until it is removed by the number
+  // returned (the recovery file follows the scheme loaded).
+  int AddReplacementListener(std::function<void()> listener);
+  void RemoveReplacementListener(int id);
+
   // The loose-to-compacted coefficients hold for the whole scheme: every road's record gets
   // them, so whichever road is saved last writes the same set.
   void SetCompactionFactors(const CompactionFactors& factors);
@@ -54,6 +60,8 @@ class SchemeSession {
   int currentRoad_ = 0;
   std::string currentRoadName_;
   unsigned generation_ = 0;
+  std::vector<std::pair<int, std::function<void()>>> listeners_;
+  int lastListener_ = 0;
 };
 
 }  // namespace hdmjm
