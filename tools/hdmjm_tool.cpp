@@ -165,7 +165,7 @@ void WriteRoad(std::ostream& out, const RoadSectionStore& road) {
 }
 
 // Roads are read a group of about this many stored values at a time (some tens of megabytes).
-constexpr std::size_t kDumpValuesPerGroup = 2'000'000;
+constexpr std::size_t kDumpValuesPerGroup = 1'500'000;
 
 // The document {"database": ..., "roads": [...]} written one road at a time, each group of roads
 // read only when the one before is written, so that memory holds one group of records; the text
