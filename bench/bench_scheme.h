@@ -55,6 +55,8 @@ struct SchemeShape {
 };
 // Every table full: the shape of the schemes above.
 inline constexpr SchemeShape kFullRoads{};
+// The same as a file this program saved before holds it: with its indexes.
+inline constexpr SchemeShape kFullIndexedRoads{100, 300, 30, true};
 // An interchange's many small roads.
 inline constexpr SchemeShape kSmallRoads{20, 10, 5, true};
 

@@ -34,6 +34,7 @@ namespace {
 
 constexpr int kSizes[] = {50, 500};
 constexpr char kOpenOption[] = "--resident-after-open";
+constexpr char kPeakOption[] = "--peak-of";
 
 // ---- open + save of one edited road ------------------------------------------------------
 
@@ -102,23 +103,37 @@ BENCHMARK(BM_PlainOneRoadOneTable)->Arg(50)->Arg(500)->Unit(benchmark::kMillisec
 
 // ---- memory ---------------------------------------------------------------------------------
 
-// Runs `arguments` (the program first) with its output thrown away; its peak resident size in kB.
-long ChildPeak(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+// Runs `arguments` (the program first) with its output thrown away and prints its peak
+// resident size in kB. Run in a fresh process of its own: the kernel counts, in a child's peak,
+// the memory of the process that started it.
+int PeakOf(char** arguments) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   pid_t child = 0;
-  if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-    Fail("cannot run " + arguments[0]);
+  if (posix_spawn(&child, arguments[0], &actions, nullptr, arguments, environ) != 0)
+    Fail(std::string("cannot run ") + arguments[0]);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   rusage usage{};
   if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status))
-    Fail(arguments[0] + " did not end normally");
-  return usage.ru_maxrss;
+    Fail(std::string(arguments[0]) + " did not end normally");
+  std::printf("%ld\n", usage.ru_maxrss);
+  return 0;
+}
+
+// The figures a fresh process of this program prints with `option` and `arguments`.
+std::vector<long> FromFreshProcess(const std::string& option,
+                                   const std::vector<std::string>& arguments, int count) {
+  std::string command =
+      "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' " + option;
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::vector<long> figures(count);
+  for (long& figure : figures)
+    if (!pipe || std::fscanf(pipe, "%ld", &figure) != 1) Fail("no figures from " + command);
+  pclose(pipe);
+  return figures;
 }
 
 // In a fresh process: opens the scheme at `path`, prints the resident size with every record
@@ -140,16 +155,8 @@ struct OpenFigures {
 };
 
 OpenFigures MeasureOpen(const std::string& path) {
-  // The shell popen runs is not the process measured: the figures come from the child itself.
-  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string command = "'" + exe + "' " + kOpenOption + " '" + path + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  OpenFigures figures;
-  if (!pipe || std::fscanf(pipe, "%ld %ld %ld %ld", &figures.resident, &figures.peak,
-                           &figures.withoutStored, &figures.roads) != 4)
-    Fail("no figures from " + command);
-  pclose(pipe);
-  return figures;
+  const std::vector<long> figures = FromFreshProcess(kOpenOption, {path}, 4);
+  return {figures[0], figures[1], figures[2], figures[3]};
 }
 
 void PrintMemory() {
@@ -169,9 +176,10 @@ void PrintMemory() {
         (figures.resident - figures.withoutStored) / 1024.0, figures.roads);
   }
 #ifdef HDMJM_TOOL
-  const long dump = ChildPeak({HDMJM_TOOL, "dump", SchemeOf(50, kFullRoads)});
+  const long dump = FromFreshProcess(kPeakOption, {HDMJM_TOOL, "dump", SchemeOf(50)}, 1)[0];
   std::printf("hdmjm-tool dump of 50 full roads: peak %.1f MB (target <= 64 MB)\n", dump / 1024.0);
-  const long small = ChildPeak({HDMJM_TOOL, "dump", SchemeOf(500, kSmallRoads)});
+  const long small =
+      FromFreshProcess(kPeakOption, {HDMJM_TOOL, "dump", SchemeOf(500, kSmallRoads)}, 1)[0];
   std::printf("hdmjm-tool dump of 500 small roads: peak %.1f MB\n", small / 1024.0);
 #endif
 }
@@ -203,6 +211,8 @@ void PrintSummary() {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], hdmjm::bench::kOpenOption) == 0)
     return hdmjm::bench::ResidentAfterOpen(argv[2]);
+  if (argc > 2 && std::strcmp(argv[1], hdmjm::bench::kPeakOption) == 0)
+    return hdmjm::bench::PeakOf(argv + 2);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

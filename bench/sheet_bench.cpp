@@ -165,7 +165,7 @@ void PrintProgramStart() {
     int roads;
     SchemeShape shape;
     int targetMb;
-  } schemes[] = {{"50 full roads", 50, kFullRoads, 150},
+  } schemes[] = {{"50 full roads", 50, kFullIndexedRoads, 150},
                  {"500 small roads", 500, kSmallRoads, 200}};
   const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
   for (const auto& scheme : schemes) {
