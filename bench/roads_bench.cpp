@@ -4,7 +4,7 @@
 // program that reads and writes only the edited road, all in the same run. Then the memory:
 // what a process holds after opening the 50-road scheme of full roads and the 500-road scheme
 // (each opened in a fresh process), what the remembered stored rows cost of it, and the peak of
-// `hdmjm-tool dump` on the 50 full roads.
+// `hdmjm-tool dump` on the 50 full roads. `--write-project` writes such a scheme as a project.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -35,6 +36,7 @@ namespace {
 constexpr int kSizes[] = {50, 500};
 constexpr char kOpenOption[] = "--resident-after-open";
 constexpr char kPeakOption[] = "--peak-of";
+constexpr char kProjectOption[] = "--write-project";
 
 // ---- open + save of one edited road ------------------------------------------------------
 
@@ -184,6 +186,15 @@ void PrintMemory() {
 #endif
 }
 
+// roads_bench --write-project DIR ROADS full|small: a project under DIR whose scheme 基准方案
+// holds ROADS such roads, to open the program on (`hdmjm DIR`).
+int WriteProjectFor(const std::filesystem::path& base, int roads, const std::string& shape) {
+  if (roads < 1 || (shape != "full" && shape != "small")) Fail("ROADS full|small");
+  WriteProject(base, "基准方案", roads, shape == "full" ? kFullIndexedRoads : kSmallRoads);
+  std::filesystem::remove_all(ScratchFolder());
+  return 0;
+}
+
 void PrintSummary() {
   std::map<int, double> perRoad;
   for (int roads : kSizes) {
@@ -213,6 +224,8 @@ int main(int argc, char** argv) {
     return hdmjm::bench::ResidentAfterOpen(argv[2]);
   if (argc > 2 && std::strcmp(argv[1], hdmjm::bench::kPeakOption) == 0)
     return hdmjm::bench::PeakOf(argv + 2);
+  if (argc == 5 && std::strcmp(argv[1], hdmjm::bench::kProjectOption) == 0)
+    return hdmjm::bench::WriteProjectFor(argv[2], std::atoi(argv[3]), argv[4]);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
