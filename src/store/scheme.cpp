@@ -138,6 +138,19 @@ void SchemeStore::ReadInGroups(TableSource& source, const ColumnCatalogue& catal
                                const Grouping& grouping) {
   const std::vector<std::size_t> ends =
       GroupEnds(source, catalogue, records_, grouping.valuesPerGroup);
+  // The upgrades an open makes, made once for every road: a group's reading would make them for
+  // its own roads only.
+  ColumnCatalogue columns = catalogue;
+  std::vector<std::string> names;
+  for (const auto& record : records_) names.push_back(record->roadName);
+  bool upgraded = false;
+  for (const TableStep& step : LoadOrder()) {
+    const auto found = columns.find(step.table->Name(step.side));
+    if (step.table->HasRadiusUpgrade() && found != columns.end() &&
+        FindColumn(found->second, step.table->DataColumns(step.side).back().name) < 0)
+      upgraded = source.AddRadiusColumn(found->first, names) || upgraded;
+  }
+  if (upgraded && !source.ReadCatalogue(columns)) columns = catalogue;
   RoadRecordList all = std::move(records_);
   std::vector<std::unique_ptr<RoadSectionStore>> told;  // each road's name and load problems
   ReadStop firstStop;
@@ -146,7 +159,7 @@ void SchemeStore::ReadInGroups(TableSource& source, const ColumnCatalogue& catal
     RoadRecordList group;
     for (std::size_t i = begin; i < end; ++i) group.push_back(std::move(all[i]));
     begin = end;
-    const ReadStop stop = ReadTables(source, services_, catalogue, Pointers(group));
+    const ReadStop stop = ReadTables(source, services_, columns, Pointers(group));
     if (firstStop.cause == FailureCause::None) firstStop = stop;
     for (const auto& record : group) {
       told.push_back(std::make_unique<RoadSectionStore>());

@@ -213,6 +213,22 @@ constexpr const char* kOldInterceptDitch =
     "double, "
     "终止水沟底宽 double, 内侧边坡 double, 外侧边坡 double, 浆砌厚度 double)";
 
+TEST_F(RoadStoreTest, ReadInGroupsAnOlderDitchTableGainsTheRadiusColumnForEveryRoad) {
+  MakeScheme({kOldInterceptDitch, ChainBreakRowSql("支线", 0, 10),
+              "insert into 左天沟 (道路名, 分段起里程) values ('主线', 100), ('支线', 5)"});
+  std::vector<std::string> names;
+  ASSERT_TRUE(SchemeStore(recorders_.services()).OpenInGroups(db_, 1, [&](auto& group) {
+    for (const auto& record : group) {
+      names.push_back(record->roadName);
+      EXPECT_TRUE(record->LoadedWhole()) << record->roadName;
+    }
+  }));
+  EXPECT_EQ(names, (std::vector<std::string>{"主线", "支线"}));  // a group each
+  EXPECT_EQ(QuerySql(db_, "select 道路名, 沟底半径 from 左天沟 order by 道路名"),
+            (std::vector<std::vector<std::string>>{{"主线", "0.0"}, {"支线", "0.0"}}));
+  EXPECT_TRUE(recorders_.messages.texts.empty());
+}
+
 TEST_F(RoadStoreTest, AnOlderDitchTableGainsTheRadiusColumnOnLoad) {
   MakeScheme(
       {kOldInterceptDitch,
