@@ -61,6 +61,9 @@ class SlopeTableDesc : public TableDesc {
   void Resize(RoadSectionStore& store, Side side, int rows) const override {
     access_(store, side).rows.resize(std::clamp(rows, 0, kMaxSlopeSegments));
   }
+  void Fit(RoadSectionStore& store, Side side) const override {
+    access_(store, side).rows.shrink_to_fit();
+  }
   int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const override {
     const int levels = std::clamp(Of(store, side).At(row).levelCount, 0, kMaxSlopeLevels);
     return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels;

@@ -43,6 +43,7 @@ class SchemeReader {
     for (const TableStep& step : LoadOrder()) {
       if (stop_.cause == FailureCause::None) ReadTable(*step.table, step.side);
       if (stop_.cause != FailureCause::None) Unread(*step.table, step.side);
+      for (RoadSectionStore* record : records_) step.table->Fit(*record, step.side);
       for (int position : step.progress)
         if (position >= 0) services_.progress->SetProgress(position);
     }
