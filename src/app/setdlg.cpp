@@ -159,11 +159,13 @@ class RoadListBox : public QComboBox {
     const bool ends = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
     if (!ends || !typed_) return QComboBox::keyPressEvent(event);
     if (completer()->popup()->isVisible()) return event->ignore();
-    typed_ = false;
-    if (key == Qt::Key_Escape)
+    if (key != Qt::Key_Escape) QComboBox::keyPressEvent(event);
+    // Escape, or a name typed in another case: the current road as the list spells it. A part
+    // of a name stays typed.
+    if (key == Qt::Key_Escape ||
+        currentText().compare(itemText(currentIndex()), Qt::CaseInsensitive) == 0)
       ShowCurrent();
-    else
-      QComboBox::keyPressEvent(event);
+    typed_ = currentText() != itemText(currentIndex());
     event->accept();
   }
   void focusOutEvent(QFocusEvent* event) override {

@@ -180,10 +180,13 @@ TEST_F(SetDlgTest, FiftyRoadsDropAListOfTheBoxsHeightBelowItWithAScrollBar) {
 
 // Keys go where a person's would: to the open list, else to the widget with the focus.
 void Keys(const QString& typed, std::initializer_list<Qt::Key> keys) {
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
   QTest::keyClicks(QApplication::focusWidget(), typed);
   for (Qt::Key key : keys) {
     QWidget* popup = QApplication::activePopupWidget();
-    QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+    QWidget* target = popup ? popup : QApplication::focusWidget();
+    ASSERT_NE(target, nullptr) << "the sheet was closed";
+    QTest::keyClick(target, key);
   }
 }
 
@@ -204,6 +207,7 @@ TEST_F(SetDlgTest, TypingPartOfANameFindsTheRoadInALongListAndTakesOnlyNamesOfTh
       {"RAMP", {Qt::Key_Down, Qt::Key_Return}, "Ramp-East"},           // in any case
       {"zd7", {Qt::Key_Escape, Qt::Key_Return}, "ZD7"},                // a whole name
       {"ZD", {Qt::Key_Escape, Qt::Key_Escape}, "ZD7"},                 // left as it was
+      {"ZD", {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Return, Qt::Key_Escape}, "ZD7"},  // no name
       {"ZD3xyz", {Qt::Key_Return, Qt::Key_Return}, "ZD3"},  // what matches no name is refused
   };
   for (const auto& c : cases) {
