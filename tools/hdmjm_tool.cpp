@@ -118,20 +118,6 @@ Json TableJson(const RoadSectionStore& road, const TableStep& step) {
   return rows;
 }
 
-Json RoadJson(const RoadSectionStore& road) {
-  Json json = Json::object();
-  json["name"] = road.roadName;
-  const auto extent = RoadExtentOf(road.chainBreaks);
-  json["start"] = extent ? Json(extent->start) : Json(nullptr);
-  json["end"] = extent ? Json(extent->end) : Json(nullptr);
-  json["chainBreaks"] = TableJson(road, TableStep{&ChainBreakTable(), kLeft, {-1, -1}});
-  Json tables = Json::object();
-  for (const TableStep& step : LoadOrder())
-    tables[step.table->Name(step.side)] = TableJson(road, step);
-  json["tables"] = std::move(tables);
-  return json;
-}
-
 // Opens the scheme; an empty road list is said as the settings page says it.
 bool OpenScheme(SchemeStore& scheme, const std::string& database, const Services& services) {
   if (scheme.Open(database)) return true;
@@ -144,27 +130,70 @@ std::string DumpText(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-// The document {"database": ..., "roads": [...]} written one road at a time, so that memory
-// holds one road's text at most; the text is the same as dumping the whole document at once.
+// The text of `json` as a value `depth` levels deep in the document: its lines after the first
+// indented two spaces per level, as dumping the whole document would write them.
+std::string Nested(const Json& json, int depth) {
+  const std::string text = DumpText(json);
+  const std::string indent(2 * depth, ' ');
+  std::string nested;
+  nested.reserve(text.size());
+  for (char c : text) {
+    nested += c;
+    if (c == '\n') nested += indent;
+  }
+  return nested;
+}
+
+// One road, an element of "roads", written table by table: memory holds one table's text.
+void WriteRoad(std::ostream& out, const RoadSectionStore& road) {
+  const std::string key(6, ' '), table(8, ' ');
+  const auto extent = RoadExtentOf(road.chainBreaks);
+  out << "{\n"
+      << key << "\"name\": " << Nested(Json(road.roadName), 3) << ",\n"
+      << key << "\"start\": " << Nested(extent ? Json(extent->start) : Json(nullptr), 3) << ",\n"
+      << key << "\"end\": " << Nested(extent ? Json(extent->end) : Json(nullptr), 3) << ",\n"
+      << key << "\"chainBreaks\": "
+      << Nested(TableJson(road, TableStep{&ChainBreakTable(), kLeft, {-1, -1}}), 3) << ",\n"
+      << key << "\"tables\": {";
+  const char* separator = "\n";
+  for (const TableStep& step : LoadOrder()) {
+    out << separator << table << Nested(Json(step.table->Name(step.side)), 4) << ": "
+        << Nested(TableJson(road, step), 4);
+    separator = ",\n";
+  }
+  out << "\n" << key << "}\n    }";
+}
+
+// Roads are read a group of about this many stored values at a time (some tens of megabytes).
+constexpr std::size_t kDumpValuesPerGroup = 1'500'000;
+
+// The document {"database": ..., "roads": [...]} written one road at a time, each group of roads
+// read only when the one before is written, so that memory holds one group of records; the text
+// is the same as dumping the whole document at once.
 int Dump(const std::string& database, const Services& services) {
   SchemeStore scheme(services);
-  if (!OpenScheme(scheme, database, services)) return kExitNothingDone;
-  RoadRecordList records = scheme.TakeRecords();
-  std::cout << "{\n  \"database\": " << DumpText(Json(database)) << ",\n  \"roads\": [";
-  bool whole = true;
-  for (size_t i = 0; i < records.size(); ++i) {
-    whole = whole && records[i]->LoadedWhole();
-    std::string text = DumpText(RoadJson(*records[i]));
-    // Indent the road's lines to their depth in the document.
-    std::string indented = "\n    ";
-    for (char c : text) {
-      indented += c;
-      if (c == '\n') indented += "    ";
+  bool begun = false, any = false, whole = true;
+  const auto begin = [&] {
+    if (!begun)
+      std::cout << "{\n  \"database\": " << DumpText(Json(database)) << ",\n  \"roads\": [";
+    begun = true;
+  };
+  const auto each = [&](RoadRecordList& group) {
+    begin();
+    for (auto& record : group) {
+      whole = whole && record->LoadedWhole();
+      std::cout << (any ? "," : "") << "\n    ";
+      WriteRoad(std::cout, *record);
+      any = true;
+      record.reset();
     }
-    std::cout << (i ? "," : "") << indented;
-    records[i].reset();
+  };
+  if (!scheme.OpenInGroups(database, kDumpValuesPerGroup, each)) {
+    if (scheme.Connected()) services.messages->Show(std::string(messages::kNoRoads));
+    return kExitNothingDone;
   }
-  std::cout << (records.empty() ? "]" : "\n  ]") << "\n}\n";
+  begin();
+  std::cout << (any ? "\n  ]" : "]") << "\n}\n";
   return whole ? kExitOk : kExitNotAllSaved;
 }
 

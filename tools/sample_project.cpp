@@ -43,11 +43,6 @@ SlopeSegment Slope(double endStation, std::vector<SlopeLevel> levels) {
   return segment;
 }
 
-void SetSlopes(SlopeTable& table, const std::vector<SlopeSegment>& segments) {
-  table.count = static_cast<int>(segments.size());
-  std::copy(segments.begin(), segments.end(), table.rows.begin());
-}
-
 // Parameters of a road from `start` to `end`: the defaults everywhere, then segment rows as a
 // designer enters them (stations rounded to the metre, the last segment ending at the road's end).
 void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
@@ -66,13 +61,12 @@ void FillRoad(RoadSectionStore& road, double start, double end, bool mainLine) {
   for (Side side : {kLeft, kRight}) {
     road.pavements[side] = mainLine ? std::vector<PavementRow>{{end, 0.74, 0.74, 0.3}}
                                     : std::vector<PavementRow>{{end, 0.56, 0.56, 0.2}};
-    SetSlopes(road.embankmentSlopes[side],
-              {Slope(at(0.5), {{1.5, 8, 2, 4}, {1.75, 8, 2, 4}, {2, 100, 0, 0}}),
-               Slope(end, {{1.5, 8, 1.5, 4}, {1.75, 100, 0, 0}})});
-    SetSlopes(
-        road.cutSlopes[side],
-        {Slope(at(0.35), {{0.75, 10, 2, 4}, {1, 10, 2, 4}, {1.25, 10, 2, 4}, {1.5, 100, 0, 0}}),
-         Slope(end, {{1, 8, 2, 4}, {1.25, 100, 0, 0}})});
+    road.embankmentSlopes[side].rows = {
+        Slope(at(0.5), {{1.5, 8, 2, 4}, {1.75, 8, 2, 4}, {2, 100, 0, 0}}),
+        Slope(end, {{1.5, 8, 1.5, 4}, {1.75, 100, 0, 0}})};
+    road.cutSlopes[side].rows = {
+        Slope(at(0.35), {{0.75, 10, 2, 4}, {1, 10, 2, 4}, {1.25, 10, 2, 4}, {1.5, 100, 0, 0}}),
+        Slope(end, {{1, 8, 2, 4}, {1.25, 100, 0, 0}})};
     road.cutClasses[side] = {{at(0.35), 10, 20, 40, 20, 10, 0}, {end, 0, 0, 60, 30, 10, 0}};
   }
   // 侧沟: end, lining, bottom width, depth, the two side slopes, bottom radius.

@@ -3,11 +3,16 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -98,12 +103,44 @@ std::string ChooserFolder() {
   return recent.empty() ? QDir::homePath().toStdString() : recent.front();
 }
 
+// What may be typed into the road box: a part of some road's name (the list then offers the
+// roads holding it), and only a whole name is taken.
+class RoadNameValidator : public QValidator {
+ public:
+  explicit RoadNameValidator(QComboBox* box) : QValidator(box), box_(box) {}
+  State validate(QString& input, int&) const override {
+    if (input.isEmpty()) return Intermediate;
+    State state = Invalid;
+    for (int i = 0; i < box_->count(); ++i) {
+      const QString name = box_->itemText(i);
+      if (name.compare(input, Qt::CaseInsensitive) == 0) return Acceptable;
+      if (name.contains(input, Qt::CaseInsensitive)) state = Intermediate;
+    }
+    return state;
+  }
+
+ private:
+  QComboBox* box_;
+};
+
 // The road box: its list drops below it, `listHeight` pixels at most, and scrolls. Some styles
-// would open a list over the box as tall as all its roads.
+// would open a list over the box as tall as all its roads. Typing part of a name lists the roads
+// holding it (Down and Enter, or a click, choose one); leaving the box without choosing shows
+// the current road's name again.
 class RoadListBox : public QComboBox {
  public:
   RoadListBox(QWidget* parent, int listHeight) : QComboBox(parent), listHeight_(listHeight) {
     setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    auto* completer = new QCompleter(model(), this);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    setCompleter(completer);
+    lineEdit()->setValidator(new RoadNameValidator(this));
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { typed_ = false; });
   }
 
   void showPopup() override {
@@ -113,8 +150,38 @@ class RoadListBox : public QComboBox {
     QComboBox::showPopup();
   }
 
+ protected:
+  // Enter and Escape after typing end the typing (Escape shows the current road again); they
+  // reach the sheet, to confirm or cancel it, only when nothing was typed. While the list of
+  // matching roads is open they are its own: Enter takes the highlighted road, Escape closes it.
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    const bool ends = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (!ends || !typed_) return QComboBox::keyPressEvent(event);
+    if (completer()->popup()->isVisible()) return event->ignore();
+    if (key != Qt::Key_Escape) QComboBox::keyPressEvent(event);
+    // Escape, or a name typed in another case: the current road as the list spells it. A part
+    // of a name stays typed.
+    if (key == Qt::Key_Escape ||
+        currentText().compare(itemText(currentIndex()), Qt::CaseInsensitive) == 0)
+      ShowCurrent();
+    typed_ = currentText() != itemText(currentIndex());
+    event->accept();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QComboBox::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason) return;
+    typed_ = false;
+    ShowCurrent();
+  }
+
  private:
+  void ShowCurrent() {
+    if (currentText() != itemText(currentIndex())) setEditText(itemText(currentIndex()));
+  }
+
   int listHeight_;
+  bool typed_ = false;  // the designer typed since the last road was chosen
 };
 
 // Index among the table's data columns; -1 when it has no such column.

@@ -14,8 +14,9 @@ namespace hdmjm {
 
 SlopeSegment* SlopeEditorPage::SegmentAt(int index) const {
   SlopeTable* table = OwnTable();
-  if (!table || index < 0 || index >= static_cast<int>(table->rows.size())) return nullptr;
-  return &table->rows[index];
+  if (!table || index < 0 || index >= kMaxSlopeSegments) return nullptr;
+  if (index < table->Count()) return &table->rows[index];
+  return index == table->Count() ? &spare_ : nullptr;
 }
 
 const TableDesc& SlopeEditorPage::CatalogueTable() const {

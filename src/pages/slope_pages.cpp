@@ -187,7 +187,7 @@ SlopeTable* SlopeEditorPage::Table(Side side) const {
 
 void SlopeEditorPage::Fill(RoadSectionStore* record) {
   const SlopeTable* table = record ? &(record->*row_.table)[row_.side] : nullptr;
-  const int count = table ? std::clamp(table->count, 0, kMaxSlopeSegments) : 0;
+  const int count = table ? std::min(table->Count(), kMaxSlopeSegments) : 0;
   LayOutGrid(*segments_, count, 2, true);
   SetHeadings(*segments_, kSegmentHeadings);
   for (int i = 0; i < count; ++i)
@@ -198,6 +198,7 @@ void SlopeEditorPage::Fill(RoadSectionStore* record) {
 
   current_ = 0;
   levelsOf_ = count > 0 ? 0 : -1;
+  spare_ = SlopeSegment{};
   previewFlag_ = false;
   // An empty table shows no levels, not what its first free slot holds.
   FillLevels(count > 0 ? table->rows[0] : SlopeSegment{});
@@ -238,8 +239,8 @@ void SlopeEditorPage::WriteBack(RoadSectionStore& record) {
   SlopeTable& table = (record.*row_.table)[row_.side];
   const int count = std::min(segments_->GetRowCount() - 2, kMaxSlopeSegments);
   if (count < 0) return;
+  table.rows.resize(count);
   for (int row = 1; row <= count; ++row) table.rows[row - 1].endStation = StationOfRow(row);
-  table.count = count;
   TellSuspects(*suspectSegments_);
 }
 
@@ -259,15 +260,13 @@ void SlopeEditorPage::InsertSegment() {
   const int row = InsertGridRow(*segments_);
   if (row < 0) return;
   suspectSegments_->MarkAll();
-  // The table's slots follow the grid: the new segment is a copy of the one it displaced, or at
-  // the end a copy of the last one (an empty segment on an empty table), as the grid's row is.
-  const int k = row - 1;
+  // The table follows the grid: the new segment is a copy of the one it displaced, or at the
+  // end a copy of the last one (an empty segment on an empty table), as the grid's row is.
   auto& rows = table->rows;
-  if (k < oldCount)
-    std::copy_backward(rows.begin() + k, rows.begin() + oldCount, rows.begin() + oldCount + 1);
-  else
-    rows[k] = k > 0 ? rows[k - 1] : SlopeSegment{};
-  table->count = oldCount + 1;
+  rows.resize(oldCount);
+  const int k = std::min(row - 1, oldCount);
+  const SlopeSegment copy = k < oldCount ? rows[k] : (k > 0 ? rows[k - 1] : SlopeSegment{});
+  rows.insert(rows.begin() + k, copy);
   // The level grid keeps naming the segment it was taken from; a first segment takes it up.
   if (levelsOf_ < 0 || levelsOf_ >= k) ++levelsOf_;
 }
@@ -280,8 +279,8 @@ void SlopeEditorPage::DeleteSegment() {
   if (row < 0) return;
   suspectSegments_->MarkAll();
   auto& rows = table->rows;
-  std::copy(rows.begin() + row, rows.begin() + oldCount, rows.begin() + row - 1);
-  table->count = oldCount - 1;
+  rows.resize(oldCount);
+  if (row - 1 < oldCount) rows.erase(rows.begin() + (row - 1));
   if (levelsOf_ == row - 1)
     levelsOf_ = -1;
   else if (levelsOf_ > row - 1)
@@ -294,8 +293,7 @@ void SlopeEditorPage::CopyToOtherSide() {
   WriteBack(*record);
   const SlopeTable& own = (record->*row_.table)[row_.side];
   SlopeTable& other = (record->*row_.table)[row_.side == kLeft ? kRight : kLeft];
-  std::copy_n(own.rows.begin(), own.count, other.rows.begin());
-  other.count = own.count;
+  other.rows = own.rows;
 }
 
 SlopeSegment* SlopeEditorPage::FocusSegment() {
@@ -307,9 +305,9 @@ SlopeSegment* SlopeEditorPage::FocusSegment() {
     Context().messages.Show(std::string(kTooManySegments));
     return nullptr;
   }
-  SlopeSegment& segment = table->rows[row - 1];
-  segment.endStation = StationOfRow(row);
-  return &segment;
+  SlopeSegment* segment = SegmentAt(row - 1);
+  if (segment) segment->endStation = StationOfRow(row);
+  return segment;
 }
 
 void SlopeEditorPage::ShowLevels() {
@@ -373,7 +371,7 @@ void SlopeEditorPage::Refresh() {
 std::optional<SlopeSegment> SlopeEditorPage::PreviewSegment() const {
   if (!previewFlag_) {
     const SlopeTable* table = OwnTable();
-    if (!table || table->count < 1) return std::nullopt;
+    if (!table || table->rows.empty()) return std::nullopt;
     return table->rows[0];
   }
   const int row = segments_->GetFocusCell().row;

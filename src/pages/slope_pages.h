@@ -115,7 +115,8 @@ class SlopeEditorPage : public PropertyPage {
  private:
   SlopeTable* Table(Side side) const;
   SlopeTable* OwnTable() const { return Table(row_.side); }
-  // Segment `index` of the own table (a free slot past its end included); null without one.
+  // Segment `index` of the own table, or the append row's spare segment just past its end;
+  // null without one.
   SlopeSegment* SegmentAt(int index) const;
   // The catalogue's description of the page's tables.
   const TableDesc& CatalogueTable() const;
@@ -154,6 +155,9 @@ class SlopeEditorPage : public PropertyPage {
   int current_ = 0;
   // The segment whose levels the level grid was filled from or stored into; -1: none.
   int levelsOf_ = -1;
+  // What "边坡参数" and "录入参数" work on for the append row: not part of the table, which holds
+  // only its segments; a new segment at the end copies the last one, not this.
+  mutable SlopeSegment spare_;
   bool previewFlag_ = false;
 };
 

@@ -54,8 +54,10 @@ class TableDesc {
   virtual int RowCount(const RoadSectionStore& store, Side side) const = 0;
   // Most rows the record can hold (slope tables: 300).
   virtual int Capacity() const;
-  // Sets the row count; new rows are zero (slope tables keep the rows in place).
+  // Sets the row count; new rows are zero.
   virtual void Resize(RoadSectionStore& store, Side side, int rows) const = 0;
+  // Gives back the room the rows grew into while they were read one by one.
+  virtual void Fit(RoadSectionStore&, Side) const {}
   // How many data columns a row uses: all of them, but for a slope row 2 + 4 × its level count.
   virtual int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const;
   // Field of data column `column` (0-based among DataColumns) of row `row`.

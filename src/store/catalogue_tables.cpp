@@ -37,8 +37,9 @@ class CompactionTable : public ColumnsTable<CompactionFactors> {
   void CopySide(RoadSectionStore&, Side, Side) const override {}
 };
 
-// 路堤边坡 / 路堑边坡: a fixed room of 300 segments; data column 0 is 分段终里程, 1 边坡总级数,
-// then one column per field of each level.
+// 路堤边坡 / 路堑边坡: up to 300 segments; data column 0 is 分段终里程, 1 边坡总级数, then one
+// column per field of each level. A row past the table's end reads as an empty segment and takes
+// no value.
 class SlopeTableDesc : public TableDesc {
  public:
   using Access = SlopeTable& (*)(RoadSectionStore&, Side);
@@ -54,18 +55,21 @@ class SlopeTableDesc : public TableDesc {
   }
 
   int RowCount(const RoadSectionStore& store, Side side) const override {
-    return Of(store, side).count;
+    return Of(store, side).Count();
   }
   int Capacity() const override { return kMaxSlopeSegments; }
   void Resize(RoadSectionStore& store, Side side, int rows) const override {
-    access_(store, side).count = std::clamp(rows, 0, kMaxSlopeSegments);
+    access_(store, side).rows.resize(std::clamp(rows, 0, kMaxSlopeSegments));
+  }
+  void Fit(RoadSectionStore& store, Side side) const override {
+    access_(store, side).rows.shrink_to_fit();
   }
   int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const override {
-    const int levels = std::clamp(Of(store, side).rows.at(row).levelCount, 0, kMaxSlopeLevels);
+    const int levels = std::clamp(Of(store, side).At(row).levelCount, 0, kMaxSlopeLevels);
     return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels;
   }
   FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const override {
-    const SlopeSegment& segment = Of(store, side).rows.at(row);
+    const SlopeSegment& segment = Of(store, side).At(row);
     if (column == 0) return segment.endStation;
     if (column == 1) return segment.levelCount;
     const auto [level, field] = LevelField(column);
@@ -73,7 +77,9 @@ class SlopeTableDesc : public TableDesc {
   }
   void Set(RoadSectionStore& store, Side side, int row, int column,
            const FieldValue& value) const override {
-    SlopeSegment& segment = access_(store, side).rows.at(row);
+    SlopeTable& table = access_(store, side);
+    if (row < 0 || row >= table.Count()) return;
+    SlopeSegment& segment = table.rows[row];
     if (column == 1) {
       segment.levelCount = IntOf(value);
       return;
@@ -88,7 +94,7 @@ class SlopeTableDesc : public TableDesc {
   }
   void SetDefault(RoadSectionStore& store, Side side, double, double end) const override {
     SlopeTable& table = access_(store, side);
-    table.count = 1;
+    table.rows.assign(1, SlopeSegment{});
     SlopeSegment& segment = table.rows[0];
     segment.endStation = end;
     segment.levelCount = 3;
@@ -96,10 +102,7 @@ class SlopeTableDesc : public TableDesc {
   }
   void CopySide(RoadSectionStore& store, Side from, Side to) const override {
     if (from == to) return;
-    const SlopeTable& source = access_(store, from);
-    SlopeTable& target = access_(store, to);
-    target.count = source.count;
-    std::copy_n(source.rows.begin(), source.count, target.rows.begin());
+    access_(store, to).rows = access_(store, from).rows;
   }
 
  private:

@@ -60,17 +60,6 @@ inline std::string NotWholeNotSaved(const std::string& roads) {
   return "道路" + roads + "读入时出现问题, 为免丢失数据未重新存入!";
 }
 
-// The road list holds kMaxRoads; the rest were left out.
-inline std::string TooManyRoads(std::size_t leftOut, int listed) {
-  return "断链表中的道路超过" + std::to_string(listed) + "条，只列出了前" + std::to_string(listed) +
-         "条, 其余" + std::to_string(leftOut) + "条道路未读入也不会存入!";
-}
-
-// Added to the save summary when the road list could not hold every road.
-inline std::string LeftOutRoads(std::size_t count) {
-  return "\n断链表中另有" + std::to_string(count) + "条道路未列出, 它们的数据未被读入也未被改动。";
-}
-
 // "横断面标准数据已存入%s中!": every road was saved into `path`.
 inline std::string Saved(const std::string& path) { return "横断面标准数据已存入" + path + "中!"; }
 

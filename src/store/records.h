@@ -16,7 +16,6 @@ using PerSide = std::array<T, 2>;
 
 inline constexpr int kMaxSlopeSegments = 300;
 inline constexpr int kMaxSlopeLevels = 30;
-inline constexpr int kMaxRoads = 50;
 
 struct CompactionFactors {
   double looseSoil = 0;     // 松土
@@ -83,12 +82,19 @@ struct SlopeSegment {  // one row of 路堤边坡 / 路堑边坡
   double endStation = 0;
   int levelCount = 0;  // 边坡总级数, 0 to 30
   std::array<SlopeLevel, kMaxSlopeLevels> levels{};
+  bool operator==(const SlopeSegment&) const = default;
 };
 
-// Room for 300 segments; the first `count` are in use, the rest keep whatever they held.
+// The segments of a slope table, as many as it holds (the pages and the loader keep them to
+// kMaxSlopeSegments).
 struct SlopeTable {
-  int count = 0;
-  std::vector<SlopeSegment> rows = std::vector<SlopeSegment>(kMaxSlopeSegments);
+  std::vector<SlopeSegment> rows;
+  int Count() const { return static_cast<int>(rows.size()); }
+  // The segment at `index`, or an empty one past the end.
+  const SlopeSegment& At(int index) const {
+    static const SlopeSegment kEmpty;
+    return index >= 0 && index < Count() ? rows[index] : kEmpty;
+  }
 };
 
 struct SideDitchRow {  // 侧沟

@@ -122,6 +122,9 @@ class RowTable : public ColumnsTable<Row> {
   void Resize(RoadSectionStore& store, Side side, int rows) const override {
     access_(store, side).resize(std::max(rows, 0));
   }
+  void Fit(RoadSectionStore& store, Side side) const override {
+    access_(store, side).shrink_to_fit();
+  }
   FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const override {
     return GetMember(Of(store, side).at(row), this->members_.at(column));
   }

@@ -76,14 +76,11 @@ bool SchemeStore::OpenRoad(const std::string& path, const std::string& road) {
 // the road list in its order, the records in the same.
 bool SchemeStore::ReadRoadList(TableSource& source, const ColumnCatalogue& catalogue,
                                const std::string* onlyRoad) {
-  std::vector<std::string> leftOut;
   if (onlyRoad) {
     records_.push_back(std::make_unique<RoadSectionStore>());
     records_.back()->roadName = *onlyRoad;
   }
-  const std::size_t room = onlyRoad ? 1 : kMaxRoads;
-  if (!ReadChainBreaks(source, catalogue, records_, room, leftOut)) return false;
-  if (!onlyRoad) leftOut_ = leftOut.size();
+  if (!ReadChainBreaks(source, catalogue, records_, !onlyRoad)) return false;
   std::unordered_map<std::string, std::unique_ptr<RoadSectionStore>> byName;
   for (auto& record : records_) {
     roads_.push_back(EntryOf(*record));
@@ -95,10 +92,92 @@ bool SchemeStore::ReadRoadList(TableSource& source, const ColumnCatalogue& catal
   return true;
 }
 
-bool SchemeStore::OpenRoads(const std::string& path, const std::string* onlyRoad) {
+bool SchemeStore::OpenInGroups(const std::string& path, std::size_t valuesPerGroup,
+                               const RoadGroupSink& each) {
+  const Grouping grouping{valuesPerGroup, each};
+  return OpenRoads(path, nullptr, &grouping);
+}
+
+namespace {
+
+// Roads in road-list order, cut into groups of about `values` stored values each: one pass over
+// each table's road names counts them (a row as its table's data columns).
+std::vector<std::size_t> GroupEnds(TableSource& source, const ColumnCatalogue& catalogue,
+                                   const RoadRecordList& records, std::size_t values) {
+  std::unordered_map<std::string, std::size_t> at;
+  for (std::size_t i = 0; i < records.size(); ++i) at.emplace(records[i]->roadName, i);
+  std::vector<std::size_t> counts(records.size(), 0);
+  for (const TableStep& step : LoadOrder()) {
+    const auto found = catalogue.find(step.table->Name(step.side));
+    if (step.table->Scope() == TableScope::Scheme || found == catalogue.end()) continue;
+    const int road = FindColumn(found->second, kRoadColumn);
+    if (road < 0) continue;
+    const std::size_t columns = step.table->DataColumns(step.side).size();
+    source.ReadRows(found->first, {found->second[road]}, {}, [&](const auto& row) {
+      const auto* name = std::get_if<std::string>(&row[0]);
+      if (const auto index = name ? at.find(*name) : at.end(); index != at.end())
+        counts[index->second] += columns;
+    });
+  }
+  std::vector<std::size_t> ends;
+  std::size_t sum = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (sum > 0 && sum + counts[i] > values) {
+      ends.push_back(i);
+      sum = 0;
+    }
+    sum += counts[i];
+  }
+  ends.push_back(records.size());
+  return ends;
+}
+
+}  // namespace
+
+void SchemeStore::ReadInGroups(TableSource& source, const ColumnCatalogue& catalogue,
+                               const Grouping& grouping) {
+  const std::vector<std::size_t> ends =
+      GroupEnds(source, catalogue, records_, grouping.valuesPerGroup);
+  // The upgrades an open makes, made once for every road: a group's reading would make them for
+  // its own roads only.
+  ColumnCatalogue columns = catalogue;
+  std::vector<std::string> names;
+  for (const auto& record : records_) names.push_back(record->roadName);
+  bool upgraded = false;
+  for (const TableStep& step : LoadOrder()) {
+    const auto found = columns.find(step.table->Name(step.side));
+    if (step.table->HasRadiusUpgrade() && found != columns.end() &&
+        FindColumn(found->second, step.table->DataColumns(step.side).back().name) < 0)
+      upgraded = source.AddRadiusColumn(found->first, names) || upgraded;
+  }
+  if (upgraded && !source.ReadCatalogue(columns)) columns = catalogue;
+  RoadRecordList all = std::move(records_);
+  std::vector<std::unique_ptr<RoadSectionStore>> told;  // each road's name and load problems
+  ReadStop firstStop;
+  std::size_t begin = 0;
+  for (std::size_t end : ends) {
+    RoadRecordList group;
+    for (std::size_t i = begin; i < end; ++i) group.push_back(std::move(all[i]));
+    begin = end;
+    const ReadStop stop = ReadTables(source, services_, columns, Pointers(group));
+    if (firstStop.cause == FailureCause::None) firstStop = stop;
+    for (const auto& record : group) {
+      told.push_back(std::make_unique<RoadSectionStore>());
+      told.back()->roadName = record->roadName;
+      told.back()->loadProblems = record->loadProblems;
+    }
+    grouping.each(group);
+  }
+  source.Finish();
+  if (firstStop.cause != FailureCause::None)
+    services_.messages->Show(CauseMessage(firstStop.cause, firstStop.detail));
+  ShowLoadProblems(Pointers(told));
+}
+
+bool SchemeStore::OpenRoads(const std::string& path, const std::string* onlyRoad,
+                            const Grouping* grouping) {
   roads_.clear();
   records_.clear();
-  leftOut_ = 0;
   connected_ = false;
   readOnly_ = false;
   kind_ = FileKind::Unknown;
@@ -124,9 +203,12 @@ bool SchemeStore::OpenRoads(const std::string& path, const std::string* onlyRoad
     return fail(CauseMessage(failure.cause, failure.detail));
   }
   if (!HoldsScheme(catalogue)) return fail(CauseMessage(FailureCause::NotScheme, {}));
-  if (leftOut_ > 0) services_.messages->Show(messages::TooManyRoads(leftOut_, kMaxRoads));
   if (roads_.empty()) return fail({});
   for (auto& record : records_) record->databasePath = path;
+  if (grouping) {
+    ReadInGroups(*source, catalogue, *grouping);
+    return true;
+  }
   const std::vector<RoadSectionStore*> loading = Pointers(records_);
   const ReadStop stop = ReadTables(*source, services_, catalogue, loading);
   source->Finish();
@@ -224,10 +306,8 @@ void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& repo
   }
   std::vector<std::string> unsavedRoads;
   for (const auto& unsaved : report.unsaved) unsavedRoads.push_back(unsaved.road);
-  std::string summary =
-      unsavedRoads.empty() ? messages::Saved(path) : messages::NotSaved(path, unsavedRoads);
-  if (leftOut_ > 0) summary += messages::LeftOutRoads(leftOut_);
-  services_.messages->Show(summary);
+  services_.messages->Show(unsavedRoads.empty() ? messages::Saved(path)
+                                                : messages::NotSaved(path, unsavedRoads));
 }
 
 bool SchemeStore::Create(const std::string& path, const RoadRecordList& records) {

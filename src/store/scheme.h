@@ -9,6 +9,7 @@
 // road only the tables whose rows differ from what the file held are written.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ class SchemeStore {
   bool Open(const std::string& path);
   // The same for the one road `road`, whether 断链表 lists it or not.
   bool OpenRoad(const std::string& path, const std::string& road);
+  // As Open, for going through a scheme of any size: the roads are read a group at a time (each
+  // of about `valuesPerGroup` stored values) and handed to `each` in road-list order, each group
+  // dropped before the next is read. What kept roads from loading whole is told at the end.
+  using RoadGroupSink = std::function<void(RoadRecordList& group)>;
+  bool OpenInGroups(const std::string& path, std::size_t valuesPerGroup, const RoadGroupSink& each);
   // Whether the last Open reached the database (it may still have found no road).
   bool Connected() const { return connected_; }
   // Whether the database of the last Open can only be read here: a read-only file, or an Access
@@ -72,7 +78,14 @@ class SchemeStore {
   bool Create(const std::string& path, const RoadRecordList& records);
 
  private:
-  bool OpenRoads(const std::string& path, const std::string* onlyRoad);
+  struct Grouping {
+    std::size_t valuesPerGroup;
+    const RoadGroupSink& each;
+  };
+  bool OpenRoads(const std::string& path, const std::string* onlyRoad,
+                 const Grouping* grouping = nullptr);
+  void ReadInGroups(TableSource& source, const ColumnCatalogue& catalogue,
+                    const Grouping& grouping);
   bool ReadRoadList(TableSource& source, const ColumnCatalogue& catalogue,
                     const std::string* onlyRoad);
   void ShowOpenFailure(const SourceFailure& failure);
@@ -82,7 +95,6 @@ class SchemeStore {
   AdoConnection connection_;
   std::vector<RoadEntry> roads_;
   RoadRecordList records_;
-  std::size_t leftOut_ = 0;  // roads of 断链表 beyond the road list's room
   bool connected_ = false;
   bool readOnly_ = false;
   FileKind kind_ = FileKind::Unknown;

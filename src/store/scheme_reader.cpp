@@ -43,6 +43,7 @@ class SchemeReader {
     for (const TableStep& step : LoadOrder()) {
       if (stop_.cause == FailureCause::None) ReadTable(*step.table, step.side);
       if (stop_.cause != FailureCause::None) Unread(*step.table, step.side);
+      for (RoadSectionStore* record : records_) step.table->Fit(*record, step.side);
       for (int position : step.progress)
         if (position >= 0) services_.progress->SetProgress(position);
     }
@@ -216,7 +217,7 @@ class SchemeReader {
 }  // namespace
 
 bool ReadChainBreaks(TableSource& source, const ColumnCatalogue& catalogue, RoadRecordList& records,
-                     std::size_t room, std::vector<std::string>& leftOut) {
+                     bool addRoads) {
   const auto found = catalogue.find(std::string(kChainBreakTable));
   if (found == catalogue.end()) return true;
   const auto& columns = found->second;
@@ -229,18 +230,16 @@ bool ReadChainBreaks(TableSource& source, const ColumnCatalogue& catalogue, Road
     const int at = FindColumn(columns, column.name);
     list.push_back(at < 0 ? std::string() : columns[at]);
   }
-  std::unordered_map<std::string, RoadSectionStore*> byName;  // null: a road left out
+  std::unordered_map<std::string, RoadSectionStore*> byName;  // null: a road not read
   for (const auto& record : records) byName.emplace(record->roadName, record.get());
   const auto readRow = [&](const std::vector<AdoValue>& values) {
     const AdoValue& name = values[0];
     if (IsNull(name)) return;
     auto [entry, added] = byName.try_emplace(VariantToText(name), nullptr);
-    if (added && records.size() < room) {
+    if (added && addRoads) {
       records.push_back(std::make_unique<RoadSectionStore>());
       records.back()->roadName = entry->first;
       entry->second = records.back().get();
-    } else if (added) {
-      leftOut.push_back(entry->first);
     }
     if (!entry->second) return;
     RoadSectionStore& record = *entry->second;

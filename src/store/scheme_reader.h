@@ -10,11 +10,10 @@
 namespace hdmjm {
 
 // Reads 断链表, in table order, into the chainBreaks of the records of its roads (a NULL 道路名
-// is no road). A road without a record gets a new one while `records` holds fewer than `room`;
-// the names of the roads past that are added to `leftOut`, once each. False when the read
-// failed.
+// is no road). With `addRoads`, a road without a record gets a new one; otherwise only the roads
+// of `records` are read. False when the read failed.
 bool ReadChainBreaks(TableSource& source, const ColumnCatalogue& catalogue, RoadRecordList& records,
-                     std::size_t room, std::vector<std::string>& leftOut);
+                     bool addRoads);
 
 // 主线 first, then the other roads by start station (an unstable pass, as the program sorts).
 void SortRoadList(std::vector<RoadEntry>& roadList);

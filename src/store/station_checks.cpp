@@ -148,8 +148,7 @@ std::span<const SlopeSegment> SlopeSegmentsOf(const RoadSectionStore& record,
                                               const TableDesc& table, Side side) {
   const SlopeTable& slopes =
       table.BaseName() == kCutSlopeTable ? record.cutSlopes[side] : record.embankmentSlopes[side];
-  const int count = std::clamp(slopes.count, 0, static_cast<int>(slopes.rows.size()));
-  return {slopes.rows.data(), static_cast<size_t>(count)};
+  return slopes.rows;
 }
 
 int LevelsInUse(const SlopeSegment& segment) {

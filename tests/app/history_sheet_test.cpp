@@ -87,8 +87,7 @@ TEST_F(HistoryInSheets, LevelEditsNotStoredAreAskedForOnShowingLeavingAndOk) {
     for (int answer : {kStoreThem, kDiscardThem, kStayOnPage}) {
       SCOPED_TRACE("trigger " + std::to_string(trigger) + ", answer " + std::to_string(answer));
       SlopeTable& table = session.Record(0)->embankmentSlopes[kLeft];
-      table.count = 2;
-      table.rows[0] = table.rows[1] = MakeSlopeSegment(5200, {{1.5, 8, 1, 0}});
+      table.rows.assign(2, MakeSlopeSegment(5200, {{1.5, 8, 1, 0}}));
       recorders.messages.texts.clear();
       HDMContainer left(context);
       left.show();

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
 #include <cstdlib>
@@ -176,6 +178,50 @@ TEST_F(SetDlgTest, FiftyRoadsDropAListOfTheBoxsHeightBelowItWithAScrollBar) {
   RoadBox().hidePopup();
 }
 
+// Keys go where a person's would: to the open list, else to the widget with the focus.
+void Keys(const QString& typed, std::initializer_list<Qt::Key> keys) {
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
+  QTest::keyClicks(QApplication::focusWidget(), typed);
+  for (Qt::Key key : keys) {
+    QWidget* popup = QApplication::activePopupWidget();
+    QWidget* target = popup ? popup : QApplication::focusWidget();
+    ASSERT_NE(target, nullptr) << "the sheet was closed";
+    QTest::keyClick(target, key);
+  }
+}
+
+TEST_F(SetDlgTest, TypingPartOfANameFindsTheRoadInALongListAndTakesOnlyNamesOfTheList) {
+  std::vector<ChainBreak> roads{{"主线", 0, 5000}, {"Ramp-East", 90000, 90100}};
+  for (int i = 1; i <= 120; ++i) roads.push_back({"ZD" + std::to_string(i), 100.0 * i, 1e4});
+  Open(roads);
+  ASSERT_EQ(RoadBox().count(), 122);
+  sheet->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+  const struct {
+    const char* typed;
+    std::initializer_list<Qt::Key> keys;
+    const char* current;  // the road afterwards
+  } cases[] = {
+      {"D117", {Qt::Key_Down, Qt::Key_Return}, "ZD117"},               // the only match
+      {"D11", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, "ZD110"},  // ZD11, ZD110, ...
+      {"RAMP", {Qt::Key_Down, Qt::Key_Return}, "Ramp-East"},           // in any case
+      {"zd7", {Qt::Key_Escape, Qt::Key_Return}, "ZD7"},                // a whole name
+      {"ZD", {Qt::Key_Escape, Qt::Key_Escape}, "ZD7"},                 // left as it was
+      {"ZD", {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Return, Qt::Key_Escape}, "ZD7"},  // no name
+      {"ZD3xyz", {Qt::Key_Return, Qt::Key_Return}, "ZD3"},  // what matches no name is refused
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    RoadBox().setFocus();
+    RoadBox().lineEdit()->selectAll();
+    Keys(QString::fromLatin1(c.typed), c.keys);
+    EXPECT_EQ(session.CurrentRoadName(), c.current);
+    EXPECT_EQ(RoadBox().currentText().toStdString(), c.current);
+    EXPECT_TRUE(sheet->isVisible());  // Enter and Escape ended the typing, not the sheet
+  }
+  EXPECT_TRUE(recorders.messages.texts.empty());
+}
+
 TEST_F(SetDlgTest, AfterARoadSwitchEachMainPageWritesIntoItsOwnRoadAndShowsTheNewOne) {
   Open(kThreeRoads);
   ClickTab(*sheet, kFillClassTab);
@@ -199,17 +245,16 @@ TEST_F(SetDlgTest, CopyingSidesReplacesTheListedTablesAndKeepsAnEmptySourcesOpti
   RoadSectionStore& road = Road(0);
   road.overfillWidths[kRight] = {{10, 20, 1, 2}, {30, 40, 3, 4}};
   road.sideDitches[kLeft].clear();
-  road.embankmentSlopes[kLeft].count = 5;
-  road.embankmentSlopes[kRight].count = 8;
-  road.embankmentSlopes[kRight].rows[6].endStation = 666;
+  road.embankmentSlopes[kLeft].rows.resize(5);
+  road.embankmentSlopes[kRight].rows.resize(8);
+  road.embankmentSlopes[kRight].rows[4].endStation = 666;
   road.topsoil[kRight] = {{2, 0.7, 1}};
 
   Click("copyToRightButton");
   EXPECT_EQ(LastMessage(), "完成");
   EXPECT_EQ(road.overfillWidths[kRight].size(), 2u);  // empty source: kept
   EXPECT_TRUE(road.sideDitches[kRight].empty());      // always copied, also when empty
-  EXPECT_EQ(road.embankmentSlopes[kRight].count, 5);
-  EXPECT_EQ(road.embankmentSlopes[kRight].rows[6].endStation, 666);         // not in use, untouched
+  EXPECT_EQ(road.embankmentSlopes[kRight].rows, road.embankmentSlopes[kLeft].rows);
   EXPECT_EQ(road.topsoil[kRight], (std::vector<TopsoilRow>{{2, 0.7, 1}}));  // never copied
 
   Click("copyToLeftButton");
@@ -364,7 +409,7 @@ TEST_F(SetDlgTest, OkLeavesEverySegmentAndLevelOfARoadThatDidNotLoadWholeAndKeep
   EXPECT_NE(recorders.messages.texts[0].find("道路主线, 表左路堤边坡: 行数超过300"),
             std::string::npos);
   EXPECT_NE(recorders.messages.texts[0].find("道路A, 表右路堑边坡"), std::string::npos);
-  EXPECT_EQ(Road(0).embankmentSlopes[kLeft].count, 300);
+  EXPECT_EQ(Road(0).embankmentSlopes[kLeft].Count(), 300);
   ClickButton(*sheet, QDialogButtonBox::Ok);
   EXPECT_TRUE(sheet->isVisible());
   EXPECT_EQ(LastMessage(), "以下道路的横断面标准数据未能存入" + database +

@@ -74,8 +74,7 @@ class SheetLayout : public ::testing::Test {
     records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "匝道A";  // a separated line: the associated-section grids show
     SlopeTable& table = records.back()->cutSlopes[kLeft];
-    table.count = 1;
-    table.rows[0] = MakeSlopeSegment(100, {{1, 8, 2, 4}, {1.25, 10, 2, 4}});
+    table.rows = {MakeSlopeSegment(100, {{1, 8, 2, 4}, {1.25, 10, 2, 4}})};
     session.ReplaceRoads(std::move(records));
   }
 

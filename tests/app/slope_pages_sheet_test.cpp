@@ -21,9 +21,8 @@ class SlopePagesInASheet : public ::testing::Test {
     records.push_back(std::make_unique<RoadSectionStore>());
     records.back()->roadName = "主线";
     SlopeTable& table = records.back()->embankmentSlopes[kLeft];
-    table.count = 2;
-    table.rows[0] = MakeSlopeSegment(100, {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}, {2, 20, 1, 0}});
-    table.rows[1] = MakeSlopeSegment(250, {{1, 5, 2, 4}});
+    table.rows = {MakeSlopeSegment(100, {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}, {2, 20, 1, 0}}),
+                  MakeSlopeSegment(250, {{1, 5, 2, 4}})};
     session.ReplaceRoads(std::move(records));
   }
   SlopeTable& Table() { return session.Record(0)->embankmentSlopes[kLeft]; }
@@ -69,14 +68,14 @@ TEST_F(SlopePagesInASheet, EditsReachTheRecordOnLeavingAndOkAndTheSavedDatabase)
   recorders.messages.answers = {kDiscardThem};
 
   ClickTab(sheet, kCutTab);
-  EXPECT_EQ(Table().count, 2);
+  EXPECT_EQ(Table().Count(), 2);
   EXPECT_EQ(Table().rows[1].endStation, 300);
   ClickTab(sheet, kEmbankmentTab);
   EXPECT_EQ(Page().LevelGrid().GetItemText(1, 3), "2.00");  // the segment's levels back
   Type(segments, 2, 1, "350");
   ClickButton(sheet, QDialogButtonBox::Ok);
 
-  ASSERT_EQ(Table().count, 2);
+  ASSERT_EQ(Table().Count(), 2);
   EXPECT_EQ(Table().rows[0].endStation, 200);
   EXPECT_EQ(Table().rows[0].levelCount, 1);
   EXPECT_EQ(Table().rows[0].levels[0], (SlopeLevel{1, 6, 2, 4}));

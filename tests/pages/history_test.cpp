@@ -24,10 +24,10 @@ void Sample(RoadSectionStore& r) {
   r.topsoil[kLeft] = {{900, 0.3, 0}};
   r.embankmentDitches[kLeft] = {EmbankmentDitchRow{.startDikeWidth = 1.5, .startBermWidth = 1}};
   r.sideDitches[kLeft] = {{1000, 0.3, 0.6, 0.5, 1, 1, 0.5}};
-  r.embankmentSlopes[kLeft].count = 2;
+  r.embankmentSlopes[kLeft].rows.resize(2);
   r.embankmentSlopes[kLeft].rows[0] = MakeSlopeSegment(100, {{1.5, 8, 1, 0}, {1.75, 10, 1, 0}});
   r.embankmentSlopes[kLeft].rows[1] = MakeSlopeSegment(250, {kLevel});
-  r.embankmentSlopes[kRight].count = kMaxSlopeSegments;
+  r.embankmentSlopes[kRight].rows.resize(kMaxSlopeSegments);
   r.embankmentSlopes[kRight].rows[0] =
       MakeSlopeSegment(1, std::vector(kMaxSlopeLevels - 1, kLevel));
 }

@@ -144,7 +144,7 @@ TEST_F(RoadStoreTest, MissingTablesGetTheDefaultsWithTheRoadsStations) {
     EXPECT_THAT(store->groundInterps[side], ElementsAre(GroundInterpRow{2500, 100}));
     EXPECT_THAT(store->widthLimits[side], ElementsAre(WidthLimitRow{2500, 100}));
     EXPECT_THAT(store->sideDitches[side], ElementsAre(SideDitchRow{2500, 0.3, 0.4, 0.6, 1, 1, 0}));
-    ASSERT_EQ(store->embankmentSlopes[side].count, 1);
+    ASSERT_EQ(store->embankmentSlopes[side].Count(), 1);
     const auto& fill = store->embankmentSlopes[side].rows[0];
     EXPECT_EQ(fill.endStation, 2500);
     EXPECT_EQ(fill.levelCount, 3);
@@ -212,6 +212,22 @@ constexpr const char* kOldInterceptDitch =
     "起始水沟深 double, 起始水沟底宽 double, 分段终里程 double, 终止边距 double, 终止水沟深 "
     "double, "
     "终止水沟底宽 double, 内侧边坡 double, 外侧边坡 double, 浆砌厚度 double)";
+
+TEST_F(RoadStoreTest, ReadInGroupsAnOlderDitchTableGainsTheRadiusColumnForEveryRoad) {
+  MakeScheme({kOldInterceptDitch, ChainBreakRowSql("支线", 0, 10),
+              "insert into 左天沟 (道路名, 分段起里程) values ('主线', 100), ('支线', 5)"});
+  std::vector<std::string> names;
+  ASSERT_TRUE(SchemeStore(recorders_.services()).OpenInGroups(db_, 1, [&](auto& group) {
+    for (const auto& record : group) {
+      names.push_back(record->roadName);
+      EXPECT_TRUE(record->LoadedWhole()) << record->roadName;
+    }
+  }));
+  EXPECT_EQ(names, (std::vector<std::string>{"主线", "支线"}));  // a group each
+  EXPECT_EQ(QuerySql(db_, "select 道路名, 沟底半径 from 左天沟 order by 道路名"),
+            (std::vector<std::vector<std::string>>{{"主线", "0.0"}, {"支线", "0.0"}}));
+  EXPECT_TRUE(recorders_.messages.texts.empty());
+}
 
 TEST_F(RoadStoreTest, AnOlderDitchTableGainsTheRadiusColumnOnLoad) {
   MakeScheme(
@@ -310,7 +326,7 @@ TEST_F(RoadStoreTest, SlopeRowsUseOnlyTheirLevelsAndKeepTheRestInMemory) {
   RoadSectionStore store;
   store.databasePath = db_;
   SlopeTable& cut = store.cutSlopes[kLeft];
-  cut.count = 2;
+  cut.rows.resize(2);
   cut.rows[0].endStation = 800;
   cut.rows[0].levelCount = 2;
   cut.rows[0].levels[0] = {1, 8, 2, 4};
@@ -333,7 +349,7 @@ TEST_F(RoadStoreTest, SlopeRowsUseOnlyTheirLevelsAndKeepTheRestInMemory) {
   EXPECT_THAT(saved,
               ElementsAre(ElementsAre("2", "100.0", "NULL"), ElementsAre("0", "NULL", "NULL")));
   auto loaded = Load();
-  EXPECT_EQ(loaded->cutSlopes[kLeft].count, 2);
+  EXPECT_EQ(loaded->cutSlopes[kLeft].Count(), 2);
   EXPECT_EQ(loaded->cutSlopes[kLeft].rows[0].levels[0], (SlopeLevel{1, 8, 2, 4}));
   EXPECT_EQ(loaded->cutSlopes[kLeft].rows[1].levelCount, 0);
 }
@@ -351,9 +367,9 @@ TEST_F(RoadStoreTest, RowsBeyondTheRecordsRoomAreLeftOutTheDesignerIsToldAndTheR
                "('主线', 10, 45, 7)",
                "insert into 右路堑边坡 (道路名, 分段终里程, 边坡总级数) values ('主线', 20, -3)"});
   auto loaded = Load();
-  EXPECT_EQ(loaded->embankmentSlopes[kLeft].count, kMaxSlopeSegments);
+  EXPECT_EQ(loaded->embankmentSlopes[kLeft].Count(), kMaxSlopeSegments);
   EXPECT_EQ(loaded->embankmentSlopes[kLeft].rows[299].endStation, 299);
-  ASSERT_EQ(loaded->cutSlopes[kRight].count, 2);
+  ASSERT_EQ(loaded->cutSlopes[kRight].Count(), 2);
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[0].levelCount, 30);
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[0].levels[29].bermSlope, 7);
   EXPECT_EQ(loaded->cutSlopes[kRight].rows[1].levelCount, 0);

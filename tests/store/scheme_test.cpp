@@ -351,7 +351,7 @@ TEST_F(SchemeTest, AReadOnlyFileIsToldAsSuchNothingIsWrittenAndOnceWritableTheNe
   EXPECT_EQ(QuerySql(db_, "select count(*) from 左侧沟 where 道路名 = '主线'"), Rows{{"1"}});
 }
 
-TEST_F(SchemeTest, AFileWithoutTheSchemesTablesIsNoSchemeAndRoadsBeyondFiftyAreLeftAlone) {
+TEST_F(SchemeTest, AFileWithoutTheSchemesTablesIsNoSchemeAndEveryRoadIsReadAndSaved) {
   RunSql(db_, {"create table 其他 (x)"});
   EXPECT_FALSE(Open());
   EXPECT_THAT(Messages().at(0), HasSubstr("该文件不是方案数据库"));
@@ -363,15 +363,35 @@ TEST_F(SchemeTest, AFileWithoutTheSchemesTablesIsNoSchemeAndRoadsBeyondFiftyAreL
     RunSql(other, {ChainBreakRowSql("R" + std::to_string(i), i, i + 1),
                    InsertSideDitch(road, std::to_string(i) + ", 1, 1, 1, 1, 1, 1")});
   }
-  const Rows last = ExactRows(other, "左侧沟", "where 道路名 = 'R54'");
   db_ = other;
   Messages().clear();
   ASSERT_TRUE(Open());
-  EXPECT_EQ(records_.size(), static_cast<size_t>(kMaxRoads));
-  EXPECT_THAT(Messages().at(0), HasSubstr("其余5条道路未读入也不会存入"));
-  scheme_->Save(records_);
-  EXPECT_THAT(Messages().back(), HasSubstr("另有5条道路未列出"));
-  EXPECT_EQ(ExactRows(other, "左侧沟", "where 道路名 = 'R54'"), last);
+  ASSERT_EQ(records_.size(), 55u);
+  EXPECT_TRUE(Messages().empty());
+  ASSERT_EQ(records_.back()->roadName, "R54");
+  records_.back()->sideDitches[kLeft].at(0).depth = 7;
+  EXPECT_TRUE(scheme_->Save(records_).AllSaved());
+  EXPECT_EQ(QuerySql(other, "select 沟深 from 左侧沟 where 道路名 = 'R54'"), Rows{{"7.0"}});
+
+  // Read a road at a time or all at once, each road comes once, in road-list order, as a whole
+  // open reads it.
+  for (const std::size_t values : {1, 100000}) {
+    SCOPED_TRACE(values);
+    std::vector<std::string> names;
+    std::size_t largest = 0;
+    const bool opened = SchemeStore(services_).OpenInGroups(other, values, [&](auto& group) {
+      largest = std::max(largest, group.size());
+      for (const auto& record : group) {
+        EXPECT_EQ(record->sideDitches, Road(names.size()).sideDitches);
+        names.push_back(record->roadName);
+      }
+    });
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(names.size(), records_.size());
+    EXPECT_EQ(names.back(), "R54");
+    EXPECT_EQ(largest, values == 1 ? 1u : 55u);
+  }
+  EXPECT_EQ(Messages().size(), 1u);  // the save's, nothing from the reads
 }
 
 }  // namespace
