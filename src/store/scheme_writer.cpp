@@ -1,5 +1,8 @@
 #include "scheme_writer.h"
 
+#include "database_file.h"
+#include "scheme_reader.h"
+
 namespace hdmjm {
 namespace {
 
@@ -29,8 +32,9 @@ struct SchemeWriter::TableWrite {
   TableStep step;
   std::unique_ptr<AdoStatement> erase;
   std::unique_ptr<AdoStatement> insert;
-  std::vector<int> columns;  // data columns written, in order
-  bool created = false;      // made by this save: whatever the records remember, it is empty
+  std::vector<int> columns;        // data columns written, in order
+  bool created = false;            // made by this save: whatever the records remember, it is empty
+  std::unique_ptr<RoadRows> rows;  // what the file holds of a road, before it is written
 };
 
 SchemeWriter::SchemeWriter(AdoConnection& connection, std::vector<TableStep> steps)
@@ -92,7 +96,7 @@ bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogu
       !connection_.Execute(IndexStatement(name)))
     return false;
 
-  TableWrite write{step, nullptr, nullptr, {}, created};
+  TableWrite write{step, nullptr, nullptr, {}, created, nullptr};
   std::string names = QuoteName(scheme ? kSerialColumn : kRoadColumn);
   std::string marks = "?";
   for (int c = 0; c <= last; ++c) {
@@ -108,33 +112,72 @@ bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogu
                        (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?"));
   write.insert = std::make_unique<AdoStatement>(
       connection_, "INSERT INTO " + QuoteName(name) + " (" + names + ") VALUES (" + marks + ")");
-  if (!write.erase->Prepared() || !write.insert->Prepared()) return false;
+  write.rows = std::make_unique<RoadRows>(connection_, step, columns);
+  if (!write.erase->Prepared() || !write.insert->Prepared() || !write.rows->Prepared())
+    return false;
   writes_.push_back(std::move(write));
   return true;
 }
 
 bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
+  conflicts_.clear();
   const bool known =
       record.stored.path == record.databasePath && record.stored.road == record.roadName;
-  std::vector<std::pair<const TableWrite*, std::string>> written;
+  FileIdentity file;
+  std::vector<std::pair<const TableWrite*, RowHashes>> written;
+  std::vector<TableConflict> conflicts;
+  bool replaced = false;
   const bool saved = InTransaction([&] {
+    written.clear();
+    conflicts.clear();
+    // Under the write lock the file at the path is the one written.
+    file = IdentifyFile(record.databasePath);
+    replaced = known && record.stored.inode != 0 &&
+               (file.device != record.stored.device || file.inode != record.stored.inode);
     for (TableWrite& write : writes_) {
       const TableStep& step = write.step;
       SetLastLevelHeights(*step.table, step.side, record);
-      std::string image = TableImage(*step.table, record, step.side);
+      RowHashes hashes = HashRows(*step.table, record, step.side);
+      const RowHashes* remembered = nullptr;
       if (known && !write.created) {
         const auto stored = record.stored.tables.find({step.table, step.side});
-        if (stored != record.stored.tables.end() && stored->second == image) continue;
+        if (stored != record.stored.tables.end()) remembered = &stored->second;
+      }
+      if (remembered && *remembered == hashes) continue;
+      if (remembered) {
+        if (!scratch_) scratch_ = std::make_unique<RoadSectionStore>();
+        RowHashes now;
+        if (!write.rows->Read(record.roadName, *scratch_, now)) return false;
+        step.table->Resize(*scratch_, step.side, 0);
+        // The file holds what the record would write (松方压实系数 written with an earlier road,
+        // or the same edit made elsewhere): nothing to write, nothing lost.
+        if (now == hashes) {
+          written.emplace_back(&write, std::move(hashes));
+          continue;
+        }
+        const bool unknown = *remembered == kUnknownRows;
+        if (replaced || unknown || now != *remembered) {
+          conflicts.push_back({record.roadName, step.table->Name(step.side), step.table, step.side,
+                               unknown ? RowDiff{} : DiffRows(*remembered, now),
+                               replaced || unknown, std::move(now)});
+          continue;
+        }
       }
       if (!WriteTable(write, record)) return false;
-      written.emplace_back(&write, std::move(image));
+      written.emplace_back(&write, std::move(hashes));
     }
     return true;
   });
   if (!saved) return false;
-  if (!known) record.stored = {record.databasePath, record.roadName, {}};
-  for (auto& [write, image] : written)
-    record.stored.tables[{write->step.table, write->step.side}] = std::move(image);
+  if (!known) record.stored = {record.databasePath, record.roadName, 0, 0, {}};
+  record.stored.device = file.device;
+  record.stored.inode = file.inode;
+  for (auto& [write, hashes] : written)
+    record.stored.tables[{write->step.table, write->step.side}] = std::move(hashes);
+  // After a replacement no file state is what the designer's edit was based on.
+  for (const TableConflict& conflict : conflicts)
+    if (conflict.replaced) record.stored.tables[{conflict.desc, conflict.side}] = kUnknownRows;
+  conflicts_ = std::move(conflicts);
   return true;
 }
 
