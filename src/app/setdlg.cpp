@@ -406,7 +406,8 @@ RoadSectionStore* SetDlg::RecordNamed(const std::string& road, int* index) const
 
 void SetDlg::LookForChanges() {
   changesTimer_->stop();
-  if (!scheme_ || Session().RoadRecords().empty()) return;
+  // Reading every table is for a designer who is looking, not for a closed sheet.
+  if (!scheme_ || Session().RoadRecords().empty() || !window()->isVisible()) return;
   const SchemeChanges changes = scheme_->FindChanges(Session().RoadRecords());
   changedRoads_ = changes.roads;
   std::string text;
@@ -535,7 +536,7 @@ bool SetDlg::SaveAllRoads() {
   QApplication::restoreOverrideCursor();
   report = ResolveConflicts(std::move(report));
   scheme_->ShowSaveReport(records.front()->databasePath, report);
-  LookForChanges();
+  if (!report.AllSaved()) LookForChanges();  // the sheet stays open: what is still different
   return report.AllSaved();
 }
 

@@ -103,6 +103,9 @@ std::string SystemWords(const std::string& path) {
 }  // namespace
 
 WriteCheck CheckWritable(const std::string& path) {
+  // A missing file is the engine's to report.
+  std::error_code missing;
+  if (!std::filesystem::exists(path, missing)) return {};
   const std::filesystem::path file(path);
   std::string folder = file.parent_path().string();
   if (folder.empty()) folder = ".";

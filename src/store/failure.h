@@ -17,8 +17,8 @@ bool StopsEverything(FailureCause cause);
 
 // What the file system says about writing the database file at `path`: ReadOnly, with the
 // words for it, when the file or its folder cannot be written (permissions, the immutable or
-// append-only flag, a read-only mount); None when both can. Asked through the engine's file
-// system layer, so that it answers as the engine will find it.
+// append-only flag, a read-only mount); None when both can, or when there is no such file.
+// Asked through the engine's file system layer, so that it answers as the engine will find it.
 struct WriteCheck {
   FailureCause cause = FailureCause::None;
   std::string detail;

@@ -1,7 +1,6 @@
 #include "scheme.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -168,9 +167,8 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
   // The file system is asked before each transaction: a write it refuses half-way would leave
   // a journal behind that only a writable file can take back.
   const auto refused = [&] {
-    std::error_code missing;
     const WriteCheck check = CheckWritable(path);
-    if (check.cause == FailureCause::None || !std::filesystem::exists(path, missing)) return false;
+    if (check.cause == FailureCause::None) return false;
     stop = check.cause;
     stopDetail = check.detail;
     return true;
