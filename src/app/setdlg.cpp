@@ -13,6 +13,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -548,14 +549,21 @@ SaveReport SetDlg::ResolveConflicts(SaveReport report) {
   std::set<std::pair<std::string, std::string>> later;  // road, table
   for (;;) {
     bool answered = false;
+    // 松方压实系数 holds for the whole scheme: every road meets it, it is asked about once.
+    std::map<std::string, int> schemeWide;
     for (const TableConflict& conflict : report.conflicts) {
       if (later.count({conflict.road, conflict.table})) continue;
       RoadSectionStore* record = RecordNamed(conflict.road);
-      const int answer = record ? Context().messages.Choose(
-                                      messages::ConflictQuestion(conflict.road, conflict.table,
-                                                                 ChangeWords(conflict)),
-                                      buttons, kLater, std::string(messages::kConflictTitle))
-                                : kLater;
+      const bool shared = conflict.desc->Scope() == TableScope::Scheme;
+      const auto asked = schemeWide.find(conflict.table);
+      const int answer =
+          !record ? kLater
+          : shared && asked != schemeWide.end()
+              ? asked->second
+              : Context().messages.Choose(messages::ConflictQuestion(conflict.road, conflict.table,
+                                                                     ChangeWords(conflict)),
+                                          buttons, kLater, std::string(messages::kConflictTitle));
+      if (shared) schemeWide.emplace(conflict.table, answer);
       if (answer == kTheirs) {
         bool read = false;
         ChangeRecords([&] { read = scheme_->KeepTheirs(*record, conflict); });

@@ -306,16 +306,22 @@ SchemeChanges SchemeStore::FindChanges(std::span<RoadSectionStore* const> record
                                    catalogue, reading);
   source->Finish();
   if (stop.cause != FailureCause::None) return changes;
+  const auto scratch = std::make_unique<RoadSectionStore>();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const auto& remembered = records[i]->stored;
     if (remembered.path != path || remembered.road != records[i]->roadName) continue;
     const auto& held = now[i]->stored.tables;
-    const bool changed =
-        std::any_of(remembered.tables.begin(), remembered.tables.end(), [&](const auto& table) {
-          const auto found = held.find(table.first);
-          return found == held.end() || found->second != table.second;
-        });
-    if (changed) changes.roads.push_back(records[i]->roadName);
+    // A table that held no rows and now holds the defaults the record showed is no change.
+    const auto changed = [&](const auto& table) {
+      const auto found = held.find(table.first);
+      if (found == held.end()) return true;
+      if (found->second == table.second) return false;
+      return !table.second.empty() ||
+             found->second !=
+                 DefaultRowHashes(*table.first.first, table.first.second, *records[i], *scratch);
+    };
+    if (std::any_of(remembered.tables.begin(), remembered.tables.end(), changed))
+      changes.roads.push_back(records[i]->roadName);
   }
   return changes;
 }

@@ -153,7 +153,11 @@ class SchemeReader {
     if (!scheme)
       for (RoadSectionStore* record : records_) table.Resize(*record, side, 0);
     const auto found = catalogue_.find(name);
-    if (found == catalogue_.end()) return Defaults(table, side, false);
+    if (found == catalogue_.end()) {
+      // The file holds no rows of it: a save by another program that makes it is then seen.
+      if (name == table.Name(side)) RememberStored(table, side);
+      return Defaults(table, side, false);
+    }
     std::vector<std::string> columns = found->second;
     const auto& data = table.DataColumns(side);
     if (table.HasRadiusUpgrade() && FindColumn(columns, data.back().name) < 0)

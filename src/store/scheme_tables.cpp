@@ -136,6 +136,31 @@ RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side 
   return HashRows(table, record, side, table.RowCount(record, side));
 }
 
+// The last level in use always reaches to the top of the slope; on a cut, a negative height
+// there is the radius of the arc that rounds the top, and stays.
+void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
+  if (!table.IsSlope()) return;
+  const int rows = table.RowCount(record, side);
+  for (int row = 0; row < rows; ++row) {
+    const int inUse = table.ColumnsInUse(record, side, row);
+    if (inUse <= 2) continue;
+    const int height = inUse - 3;  // the last level's 最大高度, before 平台宽度 and 平台横坡
+    const bool arc = table.BaseName() == kCutSlopeTable &&
+                     std::get<double>(table.Get(record, side, row, height)) < 0;
+    if (!arc) table.Set(record, side, row, height, 100.0);
+  }
+}
+
+RowHashes DefaultRowHashes(const TableDesc& table, Side side, const RoadSectionStore& road,
+                           RoadSectionStore& scratch) {
+  const RoadExtent extent = RoadExtentOf(road.chainBreaks).value_or(RoadExtent{});
+  table.SetDefault(scratch, side, extent.start, extent.end);
+  SetLastLevelHeights(table, side, scratch);
+  RowHashes hashes = HashRows(table, scratch, side);
+  table.Resize(scratch, side, 0);
+  return hashes;
+}
+
 RowDiff DiffRows(const RowHashes& before, const RowHashes& now) {
   // Length of the longest common subsequence, one line of the table at a time.
   std::vector<int> previous(now.size() + 1, 0), current(now.size() + 1, 0);

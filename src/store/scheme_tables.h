@@ -34,6 +34,15 @@ using RowHashes = std::vector<std::uint64_t>;
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side, int rows);
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side);
 
+// The last level in use always reaches to the top of the slope (a save writes it so); on a cut, a
+// negative height there is the radius of the arc that rounds the top, and stays.
+void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record);
+
+// The hashes of the table's default rows for `road` (its chain breaks give the stations), as a
+// save would write them; made in `scratch`, whose table is then empty again.
+RowHashes DefaultRowHashes(const TableDesc& table, Side side, const RoadSectionStore& road,
+                           RoadSectionStore& scratch);
+
 // How the rows `now` differ from the rows `before`: rows kept in order are matched first (a
 // longest common run), an unmatched removed row and an unmatched added row count as one change.
 struct RowDiff {

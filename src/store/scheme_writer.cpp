@@ -6,21 +6,6 @@
 namespace hdmjm {
 namespace {
 
-// The last level in use always reaches to the top of the slope; on a cut, a negative height
-// there is the radius of the arc that rounds the top, and stays.
-void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
-  if (!table.IsSlope()) return;
-  const int rows = table.RowCount(record, side);
-  for (int row = 0; row < rows; ++row) {
-    const int inUse = table.ColumnsInUse(record, side, row);
-    if (inUse <= 2) continue;
-    const int height = inUse - 3;  // the last level's 最大高度, before 平台宽度 and 平台横坡
-    const bool arc = table.BaseName() == kCutSlopeTable &&
-                     std::get<double>(table.Get(record, side, row, height)) < 0;
-    if (!arc) table.Set(record, side, row, height, 100.0);
-  }
-}
-
 std::string IndexStatement(const std::string& table) {
   return "CREATE INDEX IF NOT EXISTS " + QuoteName(table + "_道路名_序号") + " ON " +
          QuoteName(table) + " (" + QuoteName(kRoadColumn) + ", " + QuoteName(kSerialColumn) + ")";
@@ -155,11 +140,17 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
           written.emplace_back(&write, std::move(hashes));
           continue;
         }
+        // Where the file held no rows the record showed the table's defaults: the base of an
+        // edit, and what another program's save of the unedited table writes as well.
+        const RowHashes base = remembered->empty() && !now.empty()
+                                   ? DefaultRowHashes(*step.table, step.side, record, *scratch_)
+                                   : *remembered;
+        if (remembered->empty() && hashes == base) continue;  // unedited: their rows stay
         const bool unknown = *remembered == kUnknownRows;
-        if (replaced || unknown || now != *remembered) {
+        if (replaced || unknown || now != base) {
           conflicts.push_back({record.roadName, step.table->Name(step.side), step.table, step.side,
-                               unknown ? RowDiff{} : DiffRows(*remembered, now),
-                               replaced || unknown, std::move(now)});
+                               unknown ? RowDiff{} : DiffRows(base, now), replaced || unknown,
+                               std::move(now)});
           continue;
         }
       }

@@ -12,18 +12,16 @@
 namespace hdmjm::test {
 namespace {
 
-// 主线 and A with side ditches, 主线's left one of two rows.
+// 主线 and A with left side ditches, 主线's of two rows; every other table is made by the first
+// save, with the defaults (右侧沟: one row of width 0.4).
 void MakeScheme(const std::string& path) {
-  RunSql(path, {kChainBreakTableSql, ChainBreakRowSql("主线", 0, 900),
-                ChainBreakRowSql("A", 1000, 1900)});
-  for (std::string side :
-       {"左侧沟 (左侧边坡 double, 右侧边坡", "右侧沟 (内侧边坡 double, 外侧边坡"})
-    RunSql(path, {"create table " + side +
-                  " double, 序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 分段终里程 double, 水沟底宽 "
-                  "double, 沟深 double, 浆砌厚度 double, 沟底半径 double)"});
-  RunSql(path, {"insert into 左侧沟 (道路名, 水沟底宽) values ('主线', 0.3), ('主线', 0.4), "
-                "('A', 0.5)",
-                "insert into 右侧沟 (道路名, 水沟底宽) values ('主线', 0.6), ('A', 0.7)"});
+  RunSql(path,
+         {kChainBreakTableSql, ChainBreakRowSql("主线", 0, 900), ChainBreakRowSql("A", 1000, 1900),
+          "create table 左侧沟 (序号 INTEGER PRIMARY KEY, 道路名 VARCHAR, 分段终里程 double, "
+          "水沟底宽 double, 沟深 double, 左侧边坡 double, 右侧边坡 double, 浆砌厚度 double, "
+          "沟底半径 double)",
+          "insert into 左侧沟 (道路名, 水沟底宽) values ('主线', 0.3), ('主线', 0.4), "
+          "('A', 0.5)"});
 }
 
 // The side ditch widths: left, then right, each 主线's rows before A's.
@@ -71,15 +69,17 @@ TEST(SchemeConflictTest, ASecondSaveOfATableSavedMeanwhileAsksAndEachAnswerDoesW
   } cases[] = {
       // clang-format off
       {{{0, kLeft, 0, 0.31}}, {{0, kLeft, 1, 0.41}, {0, kRight, 0, 0.61}}, kTheirs,
-       "主线左侧沟修改了1行;", "0.31 0.4 0.5 / 0.61 0.7"},
+       "主线左侧沟修改了1行;", "0.31 0.4 0.5 / 0.61 0.4"},
       {{{0, kLeft, 2, 0.33}}, {{0, kLeft, 1, 0.41}}, kMine, "主线左侧沟增加了1行;",
-       "0.3 0.41 0.5 / 0.6 0.7"},
+       "0.3 0.41 0.5 / 0.4 0.4"},
       {{{0, kLeft, 0, -1}}, {{0, kLeft, 1, 0.41}}, kLater, "主线左侧沟删除了1行;",
-       "0.4 0.5 / 0.6 0.7"},
+       "0.4 0.5 / 0.4 0.4"},
+      {{{0, kRight, 0, 0.62}}, {{0, kRight, 0, 0.63}}, kTheirs, "主线右侧沟修改了1行;",
+       "0.3 0.4 0.5 / 0.62 0.4"},
       // Different tables, different roads, the same edit: nothing to ask.
-      {{{0, kRight, 0, 0.62}}, {{0, kLeft, 1, 0.41}}, kLater, "", "0.3 0.41 0.5 / 0.62 0.7"},
-      {{{1, kLeft, 0, 0.51}}, {{0, kLeft, 0, 0.32}}, kLater, "", "0.32 0.4 0.51 / 0.6 0.7"},
-      {{{0, kLeft, 1, 0.45}}, {{0, kLeft, 1, 0.45}}, kLater, "", "0.3 0.45 0.5 / 0.6 0.7"},
+      {{{0, kRight, 0, 0.62}}, {{0, kLeft, 1, 0.41}}, kLater, "", "0.3 0.41 0.5 / 0.62 0.4"},
+      {{{1, kLeft, 0, 0.51}}, {{0, kLeft, 0, 0.32}}, kLater, "", "0.32 0.4 0.51 / 0.4 0.4"},
+      {{{0, kLeft, 1, 0.45}}, {{0, kLeft, 1, 0.45}}, kLater, "", "0.3 0.45 0.5 / 0.4 0.4"},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -106,7 +106,7 @@ TEST(SchemeConflictTest, ASecondSaveOfATableSavedMeanwhileAsksAndEachAnswerDoesW
               c.answer == kLater ? c.conflicts : "");
     EXPECT_EQ(Widths(path), c.after);
     // Keeping theirs drops the record's edit of that table alone.
-    EXPECT_EQ(record.sideDitches[kLeft] == edited.sideDitches[kLeft], c.answer != kTheirs);
+    EXPECT_EQ(record.sideDitches == edited.sideDitches, c.answer != kTheirs);
   }
 }
 
@@ -131,7 +131,7 @@ TEST(SchemeConflictTest, AReplacedFileIsAChangeOfEveryEditedTableAndTheChangesSa
     if (save == 1) SchemeStore::KeepMine(*mine.records[0], report.conflicts.at(0));
   }
   EXPECT_TRUE(mine.scheme.SaveQuietly(mine.records).AllSaved());
-  EXPECT_EQ(Widths(path), "0.3 0.4 0.55 / 0.66 0.7");
+  EXPECT_EQ(Widths(path), "0.3 0.4 0.55 / 0.66 0.4");
   EXPECT_EQ(mine.scheme.FindChanges(mine.records).roads, std::vector<std::string>{"A"});
 }
 
