@@ -118,6 +118,12 @@ inline std::string ConflictLine(const std::string& road, const std::string& tabl
 inline constexpr std::string_view kConflictsHeading =
     "以下表在打开方案后已被其他程序存入, 为免覆盖对方的数据未存入您的修改:";
 
+// The save's summary when tables were left unwritten for another program's save.
+inline std::string TablesLeft(const std::string& path) {
+  return "上述表在" + path +
+         "中仍是其他程序存入的数据, 您对它们的修改尚未存入; 您的其余修改均已写入。";
+}
+
 // The other program's rows could not be read into the record.
 inline std::string TheirsNotRead(const std::string& road, const std::string& table,
                                  const std::string& why) {

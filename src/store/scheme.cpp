@@ -353,11 +353,12 @@ void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& repo
   }
   std::vector<std::string> unsavedRoads;
   for (const auto& unsaved : report.unsaved) unsavedRoads.push_back(unsaved.road);
-  for (const TableConflict& conflict : report.conflicts)
-    if (std::find(unsavedRoads.begin(), unsavedRoads.end(), conflict.road) == unsavedRoads.end())
-      unsavedRoads.push_back(conflict.road);
-  std::string summary =
-      unsavedRoads.empty() ? messages::Saved(path) : messages::NotSaved(path, unsavedRoads);
+  // A road with a conflict had its other tables written: it is not among the roads unchanged.
+  std::string summary = !unsavedRoads.empty()       ? messages::NotSaved(path, unsavedRoads)
+                        : !report.conflicts.empty() ? messages::TablesLeft(path)
+                                                    : messages::Saved(path);
+  if (!unsavedRoads.empty() && !report.conflicts.empty())
+    summary += "\n" + messages::TablesLeft(path);
   if (leftOut_ > 0) summary += messages::LeftOutRoads(leftOut_);
   services_.messages->Show(summary);
 }

@@ -64,7 +64,7 @@ TEST(ConflictSheetTest, AnotherSaveOfTheEditedTableIsAskedAboutAndLaterKeepsTheS
   EXPECT_EQ(recorders.messages.texts[0],
             messages::ConflictQuestion("主线", "左横断面限制宽度",
                                        messages::OtherSaveChanged(0, 0, 1, false)));
-  EXPECT_EQ(recorders.messages.texts.back(), messages::NotSaved(database, {"主线"}));
+  EXPECT_EQ(recorders.messages.texts.back(), messages::TablesLeft(database));
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(limits("主线"), (Rows{{"50.0"}, {"60.0"}}));
   EXPECT_EQ(session.Record(0)->widthLimits[kLeft].at(1).widthLimit, 61);
