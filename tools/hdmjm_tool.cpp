@@ -53,6 +53,7 @@ std::string Help() {
          "               DB 也可以是 Access 数据库 (Access 97 或 2000-2003 的 .mdb)。\n"
          "  resave DB    打开方案并重新存入每条道路, 如同不作修改按\"确定\"。\n"
          "               Access 数据库只读取, 不重新存入: 请先用 convert 转换。\n"
+         "               其他程序在读入之后存入的表从不被覆盖: 它作为冲突报告, 不写入。\n"
          "  convert ACCESS OUT\n"
          "               把 Access 数据库 ACCESS 转换为新的方案数据库 OUT: 每个表 (也包括其他\n"
          "               程序的表)、每列及其类型、每行、每个值都原样保留, 空值仍为空值; 再补上\n"
@@ -69,7 +70,8 @@ std::string Help() {
          "     --road 所指的道路; resave 的是 Access 数据库; convert 未能转换 (OUT 已存在,\n"
          "     或读写失败)。\n"
          "  2  参数错误。\n"
-         "  3  resave 有道路未能存入, 或 dump / check 处理了未能完整读入的道路。\n"
+         "  3  resave 有道路未能存入 (或有表因冲突未写入), 或 dump / check 处理了未能完整\n"
+         "     读入的道路。\n"
          "  4  check 发现了问题 (错误或警告)。\n";
 }
 

@@ -5,16 +5,22 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -217,7 +223,11 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
       importButton_(new QPushButton(QStringLiteral("从数据库导入数据..."), this)),
       copyToRightButton_(new QPushButton(QStringLiteral("将左侧数据复制到右侧"), this)),
       copyToLeftButton_(new QPushButton(QStringLiteral("将右侧数据复制到左侧"), this)),
-      checkButton_(new QPushButton(QStringLiteral("检查数据..."), this)) {
+      checkButton_(new QPushButton(QStringLiteral("检查数据..."), this)),
+      watcher_(new QFileSystemWatcher(this)),
+      changesTimer_(new QTimer(this)),
+      changesLabel_(new QLabel(this)),
+      reloadButton_(new QPushButton(ToQt(std::string(messages::kReloadButton)), this)) {
   QFont font = this->font();
   font.setFamilies(
       {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")});
@@ -258,6 +268,25 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
     schemeControls_.push_back(b.button);
   }
   schemeControls_.insert(schemeControls_.end(), {schemeLabel_, roadCaption, roadBox_});
+
+  // What another program changed in the scheme file while the sheet is open.
+  changesLabel_->setObjectName(QStringLiteral("changesLabel"));
+  changesLabel_->setGeometry(units.Rect(19, 166, 260, 30));
+  changesLabel_->setWordWrap(true);
+  changesLabel_->hide();
+  reloadButton_->setObjectName(QStringLiteral("reloadButton"));
+  reloadButton_->setGeometry(units.Rect(162, 138, 117, 21));
+  reloadButton_->setAutoDefault(false);
+  reloadButton_->hide();
+  connect(reloadButton_, &QPushButton::clicked, this, &SetDlg::ReloadChangedRoads);
+  // A burst of writes (a save is many) is looked at once, after it.
+  changesTimer_->setSingleShot(true);
+  changesTimer_->setInterval(300);
+  connect(changesTimer_, &QTimer::timeout, this, &SetDlg::LookForChanges);
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+    WatchScheme();  // a file replaced by a rename is no longer watched
+    changesTimer_->start();
+  });
 
   panel_ = new ProjectPanel(this);
   panel_->hide();
@@ -420,7 +449,66 @@ bool SetDlg::LoadAllRoads(const std::string& saveInto) {
     CloseProgress();
   });
   ShowTitle();
+  changedRoads_.clear();
+  changesLabel_->hide();
+  reloadButton_->hide();
+  if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
+  if (opened) WatchScheme();
   return opened;
+}
+
+void SetDlg::WatchScheme() {
+  const QString path = ToQt(databasePath_);
+  if (!databasePath_.empty() && !watcher_->files().contains(path) && QFileInfo::exists(path))
+    watcher_->addPath(path);
+}
+
+RoadSectionStore* SetDlg::RecordNamed(const std::string& road, int* index) const {
+  for (int i = 0; i < Session().RoadCount(); ++i)
+    if (RoadSectionStore* record = Session().Record(i); record && record->roadName == road) {
+      if (index) *index = i;
+      return record;
+    }
+  return nullptr;
+}
+
+void SetDlg::LookForChanges() {
+  changesTimer_->stop();
+  // Reading every table is for a designer who is looking, not for a closed sheet.
+  if (!scheme_ || Session().RoadRecords().empty() || !window()->isVisible()) return;
+  const SchemeChanges changes = scheme_->FindChanges(Session().RoadRecords());
+  changedRoads_ = changes.roads;
+  std::string text;
+  if (changes.replaced) text = messages::kSchemeReplaced;
+  if (!changes.roads.empty()) {
+    std::string roads;
+    for (const std::string& road : changes.roads) roads += (roads.empty() ? "" : "、") + road;
+    text += (text.empty() ? "" : "\n") + messages::RoadsChangedElsewhere(roads);
+  }
+  changesLabel_->setText(ToQt(text));
+  changesLabel_->setVisible(!text.empty());
+  reloadButton_->setVisible(!changes.roads.empty());
+}
+
+void SetDlg::ReloadChangedRoads() {
+  std::string kept;
+  ChangeRecords([&] {
+    for (const std::string& road : changedRoads_) {
+      int index = -1;
+      RoadSectionStore* record = RecordNamed(road, &index);
+      if (!record) continue;
+      QUndoStack* history = Session().History().Stack(index);
+      if (history && !history->isClean()) {
+        kept += (kept.empty() ? "" : "、") + road;
+        continue;
+      }
+      // The record stays where it is: the pages showing it read it again.
+      LoadRoad(*record, record->databasePath, road, RecordServices());
+      if (history) history->clear();
+    }
+  });
+  if (!kept.empty()) Context().messages.Show(messages::EditedNotReloaded(kept));
+  LookForChanges();
 }
 
 void SetDlg::OnRoadSelected(int index) {
@@ -511,11 +599,55 @@ bool SetDlg::SaveAllRoads() {
   if (records.empty() || !scheme_) return true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ShowProgress();
-  const SaveReport report = scheme_->SaveQuietly(records);
+  SaveReport report = scheme_->SaveQuietly(records);
   CloseProgress();
   QApplication::restoreOverrideCursor();
+  report = ResolveConflicts(std::move(report));
   scheme_->ShowSaveReport(records.front()->databasePath, report);
+  if (!report.AllSaved()) LookForChanges();  // the sheet stays open: what is still different
   return report.AllSaved();
+}
+
+SaveReport SetDlg::ResolveConflicts(SaveReport report) {
+  const std::vector<std::string> buttons{std::string(messages::kKeepTheirsButton),
+                                         std::string(messages::kKeepMineButton),
+                                         std::string(messages::kDecideLaterButton)};
+  constexpr int kTheirs = 0, kMine = 1, kLater = 2;
+  std::set<std::pair<std::string, std::string>> later;  // road, table
+  for (;;) {
+    bool answered = false;
+    // 松方压实系数 holds for the whole scheme: every road meets it, it is asked about once.
+    std::map<std::string, int> schemeWide;
+    for (const TableConflict& conflict : report.conflicts) {
+      if (later.count({conflict.road, conflict.table})) continue;
+      RoadSectionStore* record = RecordNamed(conflict.road);
+      const bool shared = conflict.desc->Scope() == TableScope::Scheme;
+      const auto asked = schemeWide.find(conflict.table);
+      const int answer =
+          !record ? kLater
+          : shared && asked != schemeWide.end()
+              ? asked->second
+              : Context().messages.Choose(messages::ConflictQuestion(conflict.road, conflict.table,
+                                                                     ChangeWords(conflict)),
+                                          buttons, kLater, std::string(messages::kConflictTitle));
+      if (shared) schemeWide.emplace(conflict.table, answer);
+      if (answer == kTheirs) {
+        bool read = false;
+        ChangeRecords([&] { read = scheme_->KeepTheirs(*record, conflict); });
+        answered = answered || read;
+        if (!read) later.insert({conflict.road, conflict.table});
+      } else if (answer == kMine) {
+        SchemeStore::KeepMine(*record, conflict);
+        answered = true;
+      } else {
+        later.insert({conflict.road, conflict.table});
+      }
+    }
+    if (!answered) return report;
+    // What was kept is written (or, when the file changed yet again, asked about anew); the
+    // rest is already in the file and is left alone.
+    report = scheme_->SaveQuietly(Session().RoadRecords());
+  }
 }
 
 }  // namespace hdmjm

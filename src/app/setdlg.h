@@ -14,8 +14,10 @@
 #include "store/scheme.h"
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace hdmjm {
 
@@ -46,9 +48,19 @@ class SetDlg : public PropertyPage {
   // "检查数据...": the findings window, made on first use.
   void CheckData();
   FindingsWindow* Findings() const { return findings_; }
-  // Saves every road that loaded whole; tells the designer what was not saved and why. False
-  // when not every road was saved: the records stay as edited, so OK can be pressed again.
+  // Saves every road that loaded whole; tells the designer what was not saved and why. A table
+  // another program saved meanwhile is asked about (keep theirs, keep mine, decide later). False
+  // when not every road was saved or a table was left for later: the records stay as edited,
+  // so OK can be pressed again.
   bool SaveAllRoads();
+
+  // Looks at once at what another program changed in the scheme file (the file watcher does it
+  // shortly after each change) and says so on the page.
+  void LookForChanges();
+  // Reloads, of the roads another program changed, those without edits of the designer.
+  void ReloadChangedRoads();
+  QLabel* ChangesLabel() const { return changesLabel_; }
+  QPushButton* ReloadButton() const { return reloadButton_; }
 
   // The tables the side copies and the segment ends walk, by catalogue name.
   static std::vector<std::string_view> TableNames();
@@ -85,6 +97,11 @@ class SetDlg : public PropertyPage {
   void ShowProgress();
   void CloseProgress();
   void CopySides(Side from, Side to);
+  void WatchScheme();
+  // Asks about each conflict of `report` not left for later, applies the answers and saves
+  // again while any was answered; the last report.
+  SaveReport ResolveConflicts(SaveReport report);
+  RoadSectionStore* RecordNamed(const std::string& road, int* index = nullptr) const;
   // Runs a change of the records in memory between the announcements to the other pages.
   template <class Change>
   void ChangeRecords(Change change);
@@ -105,6 +122,11 @@ class SetDlg : public PropertyPage {
   std::unique_ptr<PageOpener> opener_;
   FindingsWindow* findings_ = nullptr;
   std::vector<QWidget*> schemeControls_;
+  QFileSystemWatcher* watcher_;
+  QTimer* changesTimer_;
+  QLabel* changesLabel_;
+  QPushButton* reloadButton_;
+  std::vector<std::string> changedRoads_;
   ProjectPanel* panel_;
 };
 

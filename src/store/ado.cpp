@@ -175,6 +175,11 @@ void AdoConnection::Close() {
   handle_->link.reset();
 }
 
+void AdoConnection::Release() {
+  Close();
+  handle_.reset();
+}
+
 bool AdoConnection::IsOpen() const { return handle_ && handle_->link; }
 
 bool AdoConnection::IsReadOnly() const {

@@ -33,6 +33,9 @@ class AdoConnection {
   bool Create(const std::string& path);
   // Rolls back a transaction left open; statements of the connection stop working.
   void Close();
+  // Closes and lets go of the engine's connection too, so that the next Open starts afresh
+  // (after a failed write the engine's connection may keep what it met).
+  void Release();
   bool IsOpen() const;
   // Runs a statement in the program's SQL dialect (see MapDialect).
   bool Execute(const std::string& statement);

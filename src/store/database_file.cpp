@@ -1,6 +1,7 @@
 #include "database_file.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -63,6 +64,12 @@ AdoError DatabaseFault(sqlite3* db, const std::string& path) {
   AdoError fault = SchemaFault(db);
   if (fault.code == 0) fault = HeaderFault(path);
   return fault;
+}
+
+FileIdentity IdentifyFile(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 }  // namespace hdmjm

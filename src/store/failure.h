@@ -15,4 +15,18 @@ std::string CauseMessage(FailureCause cause, const std::string& detail);
 // going on with the next table or road.
 bool StopsEverything(FailureCause cause);
 
+// What the file system says about writing the database file at `path`: ReadOnly, with the
+// words for it, when the file or its folder cannot be written (permissions, the immutable or
+// append-only flag, a read-only mount); None when both can, or when there is no such file.
+// Asked through the engine's file system layer, so that it answers as the engine will find it.
+struct WriteCheck {
+  FailureCause cause = FailureCause::None;
+  std::string detail;
+};
+WriteCheck CheckWritable(const std::string& path);
+// The cause of a failed write, named as it is: an engine failure that a file or folder which
+// cannot be written explains (an I/O error, a file that "cannot be opened") is ReadOnly, not
+// Damaged.
+FailureCause WriteFailureCause(const AdoError& error, const std::string& path, std::string& detail);
+
 }  // namespace hdmjm

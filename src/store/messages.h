@@ -71,4 +71,63 @@ inline std::string NotSaved(const std::string& path, const std::vector<std::stri
          "。\n数据库中这些道路原有的数据未被改动。";
 }
 
+// What another program's save did to a table's rows, as the designer reads it.
+inline std::string OtherSaveChanged(int added, int removed, int changed, bool replaced) {
+  if (replaced) return "整个方案数据库文件已被另一个文件替换";
+  std::string text;
+  const auto part = [&](int count, const char* what) {
+    if (count > 0)
+      text += (text.empty() ? "" : "、") + std::string(what) + std::to_string(count) + "行";
+  };
+  part(added, "增加了");
+  part(removed, "删除了");
+  part(changed, "修改了");
+  return text.empty() ? "修改了数据" : text;
+}
+
+// One table another program saved while the designer edited it; asked once per table.
+inline std::string ConflictQuestion(const std::string& road, const std::string& table,
+                                    const std::string& changed) {
+  return "道路" + road + "的表" + table + "在您修改期间已被其他程序存入(" + changed +
+         ")。\n\n您对该表的修改尚未存入。请选择:\n"
+         "・保留对方的数据: 读入对方存入的数据, 放弃您对该表的修改;\n"
+         "・保留我的修改: 用您的数据覆盖对方的数据;\n"
+         "・以后再定: 什么也不写入, 设置页保持打开, 您的修改仍在。";
+}
+inline constexpr std::string_view kKeepTheirsButton = "保留对方的数据";
+inline constexpr std::string_view kKeepMineButton = "保留我的修改";
+inline constexpr std::string_view kDecideLaterButton = "以后再定";
+inline constexpr std::string_view kConflictTitle = "其他程序已修改数据";
+
+// One line per table left unwritten because another program saved it meanwhile.
+inline std::string ConflictLine(const std::string& road, const std::string& table,
+                                const std::string& changed) {
+  return "道路" + road + "的表" + table + ": 其他程序已存入(" + changed + ")";
+}
+inline constexpr std::string_view kConflictsHeading =
+    "以下表在打开方案后已被其他程序存入, 为免覆盖对方的数据未存入您的修改:";
+
+// The save's summary when tables were left unwritten for another program's save.
+inline std::string TablesLeft(const std::string& path) {
+  return "上述表在" + path +
+         "中仍是其他程序存入的数据, 您对它们的修改尚未存入; 您的其余修改均已写入。";
+}
+
+// The other program's rows could not be read into the record.
+inline std::string TheirsNotRead(const std::string& road, const std::string& table,
+                                 const std::string& why) {
+  return "未能读入道路" + road + "的表" + table + "中对方的数据, 您的修改保持不变: " + why;
+}
+
+// Said on the settings page while a sheet is open and another program changes the file.
+inline std::string RoadsChangedElsewhere(const std::string& roads) {
+  return "其他程序已修改方案数据库中以下道路的数据: " + roads;
+}
+inline constexpr std::string_view kSchemeReplaced =
+    "方案数据库文件已被另一个文件替换。按确定时, 每个修改过的表都会先询问您。";
+inline constexpr std::string_view kReloadButton = "重新读入未修改的道路";
+inline std::string EditedNotReloaded(const std::string& roads) {
+  return "道路" + roads + "有您未存入的修改, 没有重新读入。";
+}
+
 }  // namespace hdmjm::messages

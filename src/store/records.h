@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -297,13 +298,17 @@ class RoadSectionStore {
   std::vector<std::string> loadProblems;
   bool LoadedWhole() const { return loadProblems.empty(); }
   // What the database holds of each table of this road, as the scheme unit last read or wrote
-  // it (encoded row by row), with the file and road it belongs to. Saving leaves a table alone
-  // while the record's rows still encode the same, so an unedited table keeps its stored values
-  // exactly; a table without an entry is always written.
+  // it (one hash per row of the encoded values), with the file and road it belongs to and the
+  // file's identity then (device and inode). Saving leaves a table alone while the record's rows
+  // still hash the same, so an unedited table keeps its stored values exactly, and writes an
+  // edited one only while the file still holds these rows; a table without an entry is always
+  // written.
   struct StoredRows {
     std::string path;
     std::string road;
-    std::map<std::pair<const TableDesc*, Side>, std::string> tables;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::map<std::pair<const TableDesc*, Side>, std::vector<std::uint64_t>> tables;
   };
   StoredRows stored;
 };

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "catalogue.h"
+#include "database_file.h"
 #include "messages.h"
 #include "scheme_reader.h"
 #include "scheme_writer.h"
@@ -39,6 +40,11 @@ std::vector<RoadSectionStore*> Pointers(const RoadRecordList& records) {
 }
 
 }  // namespace
+
+std::string ChangeWords(const TableConflict& conflict) {
+  return messages::OtherSaveChanged(conflict.diff.added, conflict.diff.removed,
+                                    conflict.diff.changed, conflict.replaced);
+}
 
 SchemeStore::SchemeStore(const Services& services) : services_(services), connection_(services) {}
 
@@ -238,9 +244,16 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
   FailureCause stop = FailureCause::None;
   std::string stopDetail;
   const auto stopWith = [&](const AdoError& error) {
-    stop = CauseOf(error);
-    if (stop == FailureCause::None) stop = FailureCause::Other;
-    stopDetail = error.text;
+    stop = WriteFailureCause(error, path, stopDetail);
+  };
+  // The file system is asked before each transaction: a write it refuses half-way would leave
+  // a journal behind that only a writable file can take back.
+  const auto refused = [&] {
+    const WriteCheck check = CheckWritable(path);
+    if (check.cause == FailureCause::None) return false;
+    stop = check.cause;
+    stopDetail = check.detail;
+    return true;
   };
   const auto useDatabase = [&](const std::string& wanted) {
     if (writer && path == wanted) return;
@@ -250,6 +263,7 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
     if (IsAccessKind(ProbeFile(path).kind)) {
       stop = FailureCause::ReadOnly;
       stopDetail = messages::kAccessNotWritten;
+    } else if (refused()) {
     } else if (!connection_.Open(path))
       stopWith(connection_.LastError());
     else if (!writer->Prepare())
@@ -257,6 +271,7 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
   };
   const int count = static_cast<int>(records.size());
   services_.progress->SetProgress(0);
+  bool failed = false;
   for (int i = 0; i < count; ++i) {
     RoadSectionStore& record = *records[i];
     if (!record.LoadedWhole()) {
@@ -265,24 +280,132 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
       continue;
     }
     useDatabase(record.databasePath);
+    if (stop == FailureCause::None) refused();
     if (stop != FailureCause::None) {
       // A lock that outlasted the wait, a read-only file, a full disk: no use trying each road.
       report.unsaved.push_back({record.roadName, stop, stopDetail});
+      failed = true;
     } else if (writer->SaveRoad(record)) {
-      report.saved.push_back(record.roadName);
+      if (writer->Conflicts().empty()) report.saved.push_back(record.roadName);
+      report.conflicts.insert(report.conflicts.end(), writer->Conflicts().begin(),
+                              writer->Conflicts().end());
     } else {
-      const AdoError& error = writer->LastError();
-      FailureCause cause = CauseOf(error);
-      if (cause == FailureCause::None) cause = FailureCause::Other;
-      report.unsaved.push_back({record.roadName, cause, error.text});
+      std::string detail;
+      const FailureCause cause = WriteFailureCause(writer->LastError(), path, detail);
+      report.unsaved.push_back({record.roadName, cause, detail});
+      failed = true;
       if (StopsEverything(cause)) {
         stop = cause;
-        stopDetail = error.text;
+        stopDetail = detail;
       }
     }
     services_.progress->SetProgress((i + 1) * 100 / count);
   }
+  // After a failure the next save starts on a fresh connection: the engine's connection may
+  // keep what it met (a file it could not write, a journal it could not make).
+  if (failed) {
+    writer.reset();
+    connection_.Release();
+  }
   return report;
+}
+
+bool SchemeStore::ReadTheirs(const std::string& path, const TableConflict& conflict,
+                             RoadSectionStore& into, RowHashes& hashes) {
+  if (!connection_.Open(path) || !connection_.Execute("BEGIN")) return false;
+  ColumnCatalogue catalogue;
+  bool read = ReadColumnCatalogue(connection_, catalogue);
+  const auto columns = catalogue.find(conflict.table);
+  read = read && columns != catalogue.end();
+  if (read) {
+    RoadRows rows(connection_, TableStep{conflict.desc, conflict.side, {-1, -1}}, columns->second);
+    read = rows.Prepared() && rows.Read(conflict.road, into, hashes);
+  }
+  connection_.Execute("COMMIT");
+  return read;
+}
+
+bool SchemeStore::KeepTheirs(RoadSectionStore& record, const TableConflict& conflict) {
+  // Read into a copy of the table first: the record changes only when the read succeeds.
+  const auto copy = std::make_unique<RoadSectionStore>();
+  RoadSectionStore& theirs = *copy;
+  theirs.compaction = record.compaction;
+  RowHashes hashes;
+  if (!ReadTheirs(record.databasePath, conflict, theirs, hashes)) {
+    const AdoError& error = connection_.LastError();
+    services_.messages->Show(messages::TheirsNotRead(
+        conflict.road, conflict.table,
+        error.code != 0 ? CauseMessage(CauseOf(error), error.text) : conflict.table));
+    return false;
+  }
+  const TableDesc& table = *conflict.desc;
+  if (hashes.empty()) {
+    // No rows: the table shows what a load shows then.
+    const RoadExtent extent = RoadExtentOf(record.chainBreaks).value_or(RoadExtent{});
+    table.SetDefault(theirs, conflict.side, extent.start, extent.end);
+  }
+  std::vector<std::vector<FieldValue>> rows(table.RowCount(theirs, conflict.side));
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+    for (int c = 0; c < table.ColumnsInUse(theirs, conflict.side, row); ++c)
+      rows[row].push_back(table.Get(theirs, conflict.side, row, c));
+  table.ReplaceRows(record, conflict.side, rows);
+  record.stored.tables[{conflict.desc, conflict.side}] = std::move(hashes);
+  return true;
+}
+
+void SchemeStore::KeepMine(RoadSectionStore& record, const TableConflict& conflict) {
+  record.stored.tables[{conflict.desc, conflict.side}] = conflict.observed;
+}
+
+SchemeChanges SchemeStore::FindChanges(const RoadRecordList& records) {
+  return FindChanges(Pointers(records));
+}
+
+SchemeChanges SchemeStore::FindChanges(std::span<RoadSectionStore* const> records) {
+  SchemeChanges changes;
+  if (records.empty()) return changes;
+  const std::string path = records.front()->databasePath;
+  const FileIdentity file = IdentifyFile(path);
+  for (const RoadSectionStore* record : records)
+    if (record->stored.path == path && record->stored.inode != 0 &&
+        (record->stored.device != file.device || record->stored.inode != file.inode))
+      changes.replaced = true;
+  // The file's rows, read as an open reads them, into records of the same roads.
+  RoadRecordList now;
+  std::vector<RoadSectionStore*> reading;
+  for (const RoadSectionStore* record : records) {
+    now.push_back(std::make_unique<RoadSectionStore>());
+    now.back()->roadName = record->roadName;
+    now.back()->databasePath = path;
+    reading.push_back(now.back().get());
+  }
+  SourceFailure failure;
+  const std::unique_ptr<TableSource> source = OpenTableSource(path, connection_, failure);
+  ColumnCatalogue catalogue;
+  if (!source || !source->ReadCatalogue(catalogue)) return changes;
+  NoProgress quiet;
+  const ReadStop stop = ReadTables(*source, Services{services_.messages, services_.trace, &quiet},
+                                   catalogue, reading);
+  source->Finish();
+  if (stop.cause != FailureCause::None) return changes;
+  const auto scratch = std::make_unique<RoadSectionStore>();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const auto& remembered = records[i]->stored;
+    if (remembered.path != path || remembered.road != records[i]->roadName) continue;
+    const auto& held = now[i]->stored.tables;
+    // A table that held no rows and now holds the defaults the record showed is no change.
+    const auto changed = [&](const auto& table) {
+      const auto found = held.find(table.first);
+      if (found == held.end()) return true;
+      if (found->second == table.second) return false;
+      return !table.second.empty() ||
+             found->second !=
+                 DefaultRowHashes(*table.first.first, table.first.second, *records[i], *scratch);
+    };
+    if (std::any_of(remembered.tables.begin(), remembered.tables.end(), changed))
+      changes.roads.push_back(records[i]->roadName);
+  }
+  return changes;
 }
 
 void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& report) {
@@ -304,10 +427,21 @@ void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& repo
     else
       services_.messages->Show(CauseMessage(cause, detail) + "\n(" + RoadNameList(roads) + ")");
   }
+  if (!report.conflicts.empty()) {
+    std::string lines(messages::kConflictsHeading);
+    for (const TableConflict& conflict : report.conflicts)
+      lines += "\n" + messages::ConflictLine(conflict.road, conflict.table, ChangeWords(conflict));
+    services_.messages->Show(lines);
+  }
   std::vector<std::string> unsavedRoads;
   for (const auto& unsaved : report.unsaved) unsavedRoads.push_back(unsaved.road);
-  services_.messages->Show(unsavedRoads.empty() ? messages::Saved(path)
-                                                : messages::NotSaved(path, unsavedRoads));
+  // A road with a conflict had its other tables written: it is not among the roads unchanged.
+  std::string summary = !unsavedRoads.empty()       ? messages::NotSaved(path, unsavedRoads)
+                        : !report.conflicts.empty() ? messages::TablesLeft(path)
+                                                    : messages::Saved(path);
+  if (!unsavedRoads.empty() && !report.conflicts.empty())
+    summary += "\n" + messages::TablesLeft(path);
+  services_.messages->Show(summary);
 }
 
 bool SchemeStore::Create(const std::string& path, const RoadRecordList& records) {

@@ -30,7 +30,20 @@ struct SaveReport {
   };
   std::vector<std::string> saved;
   std::vector<Unsaved> unsaved;
-  bool AllSaved() const { return unsaved.empty(); }
+  // Tables another program saved since the records last read or wrote them: left unwritten,
+  // while the rest of their roads was written.
+  std::vector<TableConflict> conflicts;
+  bool AllSaved() const { return unsaved.empty() && conflicts.empty(); }
+};
+
+// What another program's save did to the conflicting table, in the designer's words.
+std::string ChangeWords(const TableConflict& conflict);
+
+// What another program did to the scheme file since its records were read or written.
+struct SchemeChanges {
+  bool replaced = false;           // the path names another file than the one the records know
+  std::vector<std::string> roads;  // roads of which the file holds some table otherwise
+  bool Any() const { return replaced || !roads.empty(); }
 };
 
 class SchemeStore {
@@ -72,6 +85,19 @@ class SchemeStore {
   SaveReport SaveQuietly(std::span<RoadSectionStore* const> records);
   void ShowSaveReport(const std::string& path, const SaveReport& report);
 
+  // The designer's answers to a conflict of the last save. KeepTheirs reads the table's rows
+  // from the file into the record and remembers them: the record's edit of that table is
+  // dropped. False, the record unchanged, when they could not be read. KeepMine remembers the
+  // rows the file held when the conflict was found, so that the next save writes the record's
+  // rows, unless the file changed yet again (a new conflict). Deciding later is doing neither.
+  bool KeepTheirs(RoadSectionStore& record, const TableConflict& conflict);
+  static void KeepMine(RoadSectionStore& record, const TableConflict& conflict);
+
+  // Which records' roads the file at their path holds otherwise than the records remember, and
+  // whether that path names another file now. Reads every table once; says nothing.
+  SchemeChanges FindChanges(std::span<RoadSectionStore* const> records);
+  SchemeChanges FindChanges(const RoadRecordList& records);
+
   // Makes a new scheme database at `path`: 断链表 holding each record's chain breaks under its
   // road name, then every record saved into it. False, the designer told why, when the file
   // exists already or anything could not be written.
@@ -90,6 +116,9 @@ class SchemeStore {
                     const std::string* onlyRoad);
   void ShowOpenFailure(const SourceFailure& failure);
   void ShowLoadProblems(const std::vector<RoadSectionStore*>& records);
+  // The rows the file at `path` holds of the conflict's table, into `into`.
+  bool ReadTheirs(const std::string& path, const TableConflict& conflict, RoadSectionStore& into,
+                  RowHashes& hashes);
 
   Services services_;
   AdoConnection connection_;

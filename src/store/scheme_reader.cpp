@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "database_file.h"
+
 namespace hdmjm {
 namespace {
 
@@ -12,6 +14,27 @@ void Problem(RoadSectionStore& record, const std::string& table, const std::stri
   for (const std::string& line : record.loadProblems)
     if (line.compare(0, head.size(), head) == 0) return;
   record.loadProblems.push_back(head + reason);
+}
+
+// Sets row `row` of the table from `values` (at[c]: where data column c stands among them, -1
+// when the file lacks it), each value as the record keeps it. `problem(c, why)` hears of every
+// column set (`why` empty when the value was kept exactly) and, with a null `why`, of a value
+// beyond a slope row's levels, which is not kept.
+template <class Problem>
+void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int row,
+               const std::vector<AdoValue>& values, const std::vector<int>& at, Problem&& problem) {
+  static const AdoValue kAbsent;
+  const auto& data = table.DataColumns(side);
+  for (int c = 0; c < static_cast<int>(data.size()); ++c) {
+    const AdoValue& value = at[c] >= 0 ? values[at[c]] : kAbsent;
+    if (c >= table.ColumnsInUse(record, side, row)) {
+      if (!IsNull(value)) problem(c, nullptr);
+      continue;
+    }
+    std::string why;
+    table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
+    problem(c, &why);
+  }
 }
 
 // Where each data column of a table stands in the select list, and the columns the table has
@@ -37,8 +60,10 @@ class SchemeReader {
   }
 
   ReadStop ReadAll() {
+    const FileIdentity file =
+        records_.empty() ? FileIdentity{} : IdentifyFile(records_.front()->databasePath);
     for (RoadSectionStore* record : records_)
-      record->stored = {record->databasePath, record->roadName, {}};
+      record->stored = {record->databasePath, record->roadName, file.device, file.inode, {}};
     services_.progress->SetProgress(0);
     for (const TableStep& step : LoadOrder()) {
       if (stop_.cause == FailureCause::None) ReadTable(*step.table, step.side);
@@ -129,7 +154,11 @@ class SchemeReader {
     if (!scheme)
       for (RoadSectionStore* record : records_) table.Resize(*record, side, 0);
     const auto found = catalogue_.find(name);
-    if (found == catalogue_.end()) return Defaults(table, side, false);
+    if (found == catalogue_.end()) {
+      // The file holds no rows of it: a save by another program that makes it is then seen.
+      if (name == table.Name(side)) RememberStored(table, side);
+      return Defaults(table, side, false);
+    }
     std::vector<std::string> columns = found->second;
     const auto& data = table.DataColumns(side);
     if (table.HasRadiusUpgrade() && FindColumn(columns, data.back().name) < 0)
@@ -167,13 +196,12 @@ class SchemeReader {
     for (size_t i = 0; i < records_.size(); ++i) {
       RoadSectionStore& record = *records_[i];
       const int rows = counts_[i] > 0 ? table.RowCount(record, side) : 0;
-      record.stored.tables[{&table, side}] = TableImage(table, record, side, rows);
+      record.stored.tables[{&table, side}] = HashRows(table, record, side, rows);
     }
   }
 
   void ReadRow(const std::vector<AdoValue>& values, const TableDesc& table, Side side,
                const std::string& name, size_t road, const SelectList& select) {
-    static const AdoValue kAbsent;
     RoadSectionStore& record = *records_[road];
     const bool scheme = table.Scope() == TableScope::Scheme;
     const int row = scheme ? 0 : counts_[road];
@@ -187,19 +215,13 @@ class SchemeReader {
     }
     const auto& data = table.DataColumns(side);
     const std::string where = "第" + std::to_string(row + 1) + "行";
-    for (int c = 0; c < static_cast<int>(data.size()); ++c) {
-      const AdoValue& value = select.at[c] >= 0 ? values[select.at[c]] : kAbsent;
-      if (c >= table.ColumnsInUse(record, side, row)) {
-        // Levels beyond a slope row's count are not kept: a value there would be lost.
-        if (!IsNull(value))
-          Problem(record, name, where + "列" + data[c].name + "在边坡总级数之外却有数值");
-        continue;
-      }
-      std::string why;
-      table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
-      if (why.empty()) why = select.typeProblems[c];
-      if (!why.empty()) Problem(record, name, where + "列" + data[c].name + ": " + why);
-    }
+    DecodeRow(table, side, record, row, values, select.at, [&](int c, const std::string* why) {
+      // Levels beyond a slope row's count are not kept: a value there would be lost.
+      if (!why)
+        return Problem(record, name, where + "列" + data[c].name + "在边坡总级数之外却有数值");
+      const std::string& problem = why->empty() ? select.typeProblems[c] : *why;
+      if (!problem.empty()) Problem(record, name, where + "列" + data[c].name + ": " + problem);
+    });
     for (const auto& [column, extraName] : select.extras)
       if (!IsNull(values[column]))
         Problem(record, name, "列" + extraName + "不在表的定义中, 其值无法保存");
@@ -261,6 +283,60 @@ void SortRoadList(std::vector<RoadEntry>& roadList) {
   for (int i = 1; i < count; ++i)
     for (int j = i + 1; j < count; ++j)
       if (roadList[i].startStation > roadList[j].startStation) std::swap(roadList[i], roadList[j]);
+}
+
+RoadRows::RoadRows(AdoConnection& connection, const TableStep& step,
+                   const std::vector<std::string>& columns)
+    : step_(step) {
+  const TableDesc& table = *step.table;
+  const bool scheme = table.Scope() == TableScope::Scheme;
+  std::string list;
+  int position = 0;
+  for (const DataColumn& column : table.DataColumns(step.side)) {
+    const int found = FindColumn(columns, column.name);
+    at_.push_back(found < 0 ? -1 : position++);
+    if (found >= 0) list += (list.empty() ? "" : ", ") + QuoteName(columns[found]);
+  }
+  const int serial = FindColumn(columns, kSerialColumn);
+  select_ = std::make_unique<AdoStatement>(
+      connection, "SELECT " + (list.empty() ? std::string("NULL") : list) + " FROM " +
+                      QuoteName(table.Name(step.side)) +
+                      (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?") +
+                      (serial < 0 ? "" : " ORDER BY " + QuoteName(columns[serial])));
+}
+
+RoadRows::~RoadRows() = default;
+
+bool RoadRows::Prepared() const { return select_->Prepared(); }
+
+bool RoadRows::Read(const std::string& road, RoadSectionStore& record, RowHashes& hashes) {
+  const TableDesc& table = *step_.table;
+  const Side side = step_.side;
+  const bool scheme = table.Scope() == TableScope::Scheme;
+  if (!scheme) {
+    table.Resize(record, side, 0);
+    select_->Bind(1, road);
+  }
+  std::vector<AdoValue> values(at_.size());
+  int count = 0, beyond = 0;
+  AdoStatement::Step step;
+  while ((step = select_->Next()) == AdoStatement::Step::Row) {
+    const int row = scheme ? 0 : count;
+    ++count;
+    if (!scheme && row >= table.Capacity()) {
+      ++beyond;
+      continue;
+    }
+    if (!scheme) table.Resize(record, side, row + 1);
+    for (std::size_t c = 0; c < values.size(); ++c) values[c] = select_->Value(static_cast<int>(c));
+    DecodeRow(table, side, record, row, values, at_, [](int, const std::string*) {});
+  }
+  select_->Reset();
+  if (step != AdoStatement::Step::Done) return false;
+  hashes = HashRows(table, record, side, count > 0 ? table.RowCount(record, side) : 0);
+  // Rows past the record's room cannot be held: they count as rows no record remembers.
+  hashes.insert(hashes.end(), static_cast<std::size_t>(beyond), 0);
+  return true;
 }
 
 ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,

@@ -2,6 +2,7 @@
 // dispatched to their road in 序号 order.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,23 @@ using ReadStop = SourceFailure;
 // table the file lacks its default content. Progress advances table by table.
 ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
                     const std::vector<RoadSectionStore*>& records);
+
+// One table's rows of one road as an SQLite file holds them now, by a statement prepared once
+// (the file's columns named by `columns`), in 序号 order and decoded as a load decodes them.
+class RoadRows {
+ public:
+  RoadRows(AdoConnection& connection, const TableStep& step,
+           const std::vector<std::string>& columns);
+  ~RoadRows();
+  bool Prepared() const;
+  // Replaces the table's rows in `record` by those the file holds for `road` (the whole table
+  // for 松方压实系数) and hashes them as a load remembers them; false when the read failed.
+  bool Read(const std::string& road, RoadSectionStore& record, RowHashes& hashes);
+
+ private:
+  TableStep step_;
+  std::vector<int> at_;  // per data column, its place in the select list; -1 when missing
+  std::unique_ptr<AdoStatement> select_;
+};
 
 }  // namespace hdmjm

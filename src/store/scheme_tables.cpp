@@ -25,6 +25,29 @@ void Append(std::string& image, const T& value) {
   image.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+// FNV-1a over the bytes TableImage writes for a row, then a final mix so that rows differing in
+// one low bit land far apart.
+class RowHasher {
+ public:
+  template <class T>
+  void Add(const T& value) {
+    AddBytes(reinterpret_cast<const unsigned char*>(&value), sizeof value);
+  }
+  void AddBytes(const unsigned char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001b3ULL;
+  }
+  std::uint64_t Value() const {
+    std::uint64_t h = hash_;
+    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
+    h ^= h >> 31;
+    return h == 0 ? 1 : h;
+  }
+
+ private:
+  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
 }  // namespace
 
 bool ReadColumnCatalogue(AdoConnection& connection, ColumnCatalogue& catalogue) {
@@ -82,6 +105,79 @@ std::string TableImage(const TableDesc& table, const RoadSectionStore& record, S
 
 std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side) {
   return TableImage(table, record, side, table.RowCount(record, side));
+}
+
+RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side, int rows) {
+  RowHashes hashes;
+  hashes.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+  for (int row = 0; row < rows; ++row) {
+    RowHasher hasher;
+    const int inUse = table.ColumnsInUse(record, side, row);
+    hasher.Add(inUse);
+    for (int c = 0; c < inUse; ++c) {
+      const FieldValue value = table.Get(record, side, row, c);
+      hasher.Add(static_cast<char>(value.index()));
+      if (const auto* real = std::get_if<double>(&value)) {
+        hasher.Add(*real);
+      } else if (const auto* code = std::get_if<int>(&value)) {
+        hasher.Add(*code);
+      } else {
+        const std::string& text = std::get<std::string>(value);
+        hasher.Add(text.size());
+        hasher.AddBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+      }
+    }
+    hashes.push_back(hasher.Value());
+  }
+  return hashes;
+}
+
+RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side) {
+  return HashRows(table, record, side, table.RowCount(record, side));
+}
+
+// The last level in use always reaches to the top of the slope; on a cut, a negative height
+// there is the radius of the arc that rounds the top, and stays.
+void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
+  if (!table.IsSlope()) return;
+  const int rows = table.RowCount(record, side);
+  for (int row = 0; row < rows; ++row) {
+    const int inUse = table.ColumnsInUse(record, side, row);
+    if (inUse <= 2) continue;
+    const int height = inUse - 3;  // the last level's 最大高度, before 平台宽度 and 平台横坡
+    const bool arc = table.BaseName() == kCutSlopeTable &&
+                     std::get<double>(table.Get(record, side, row, height)) < 0;
+    if (!arc) table.Set(record, side, row, height, 100.0);
+  }
+}
+
+RowHashes DefaultRowHashes(const TableDesc& table, Side side, const RoadSectionStore& road,
+                           RoadSectionStore& scratch) {
+  const RoadExtent extent = RoadExtentOf(road.chainBreaks).value_or(RoadExtent{});
+  table.SetDefault(scratch, side, extent.start, extent.end);
+  SetLastLevelHeights(table, side, scratch);
+  RowHashes hashes = HashRows(table, scratch, side);
+  table.Resize(scratch, side, 0);
+  return hashes;
+}
+
+RowDiff DiffRows(const RowHashes& before, const RowHashes& now) {
+  // Length of the longest common subsequence, one line of the table at a time.
+  std::vector<int> previous(now.size() + 1, 0), current(now.size() + 1, 0);
+  for (std::size_t i = 1; i <= before.size(); ++i) {
+    for (std::size_t j = 1; j <= now.size(); ++j)
+      current[j] =
+          before[i - 1] == now[j - 1] ? previous[j - 1] + 1 : std::max(previous[j], current[j - 1]);
+    std::swap(previous, current);
+  }
+  const int common = previous[now.size()];
+  RowDiff diff;
+  diff.removed = static_cast<int>(before.size()) - common;
+  diff.added = static_cast<int>(now.size()) - common;
+  diff.changed = std::min(diff.removed, diff.added);
+  diff.removed -= diff.changed;
+  diff.added -= diff.changed;
+  return diff;
 }
 
 }  // namespace hdmjm

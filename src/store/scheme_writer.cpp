@@ -1,22 +1,10 @@
 #include "scheme_writer.h"
 
+#include "database_file.h"
+#include "scheme_reader.h"
+
 namespace hdmjm {
 namespace {
-
-// The last level in use always reaches to the top of the slope; on a cut, a negative height
-// there is the radius of the arc that rounds the top, and stays.
-void SetLastLevelHeights(const TableDesc& table, Side side, RoadSectionStore& record) {
-  if (!table.IsSlope()) return;
-  const int rows = table.RowCount(record, side);
-  for (int row = 0; row < rows; ++row) {
-    const int inUse = table.ColumnsInUse(record, side, row);
-    if (inUse <= 2) continue;
-    const int height = inUse - 3;  // the last level's 最大高度, before 平台宽度 and 平台横坡
-    const bool arc = table.BaseName() == kCutSlopeTable &&
-                     std::get<double>(table.Get(record, side, row, height)) < 0;
-    if (!arc) table.Set(record, side, row, height, 100.0);
-  }
-}
 
 std::string IndexStatement(const std::string& table) {
   return "CREATE INDEX IF NOT EXISTS " + QuoteName(table + "_道路名_序号") + " ON " +
@@ -29,8 +17,9 @@ struct SchemeWriter::TableWrite {
   TableStep step;
   std::unique_ptr<AdoStatement> erase;
   std::unique_ptr<AdoStatement> insert;
-  std::vector<int> columns;  // data columns written, in order
-  bool created = false;      // made by this save: whatever the records remember, it is empty
+  std::vector<int> columns;        // data columns written, in order
+  bool created = false;            // made by this save: whatever the records remember, it is empty
+  std::unique_ptr<RoadRows> rows;  // what the file holds of a road, before it is written
 };
 
 SchemeWriter::SchemeWriter(AdoConnection& connection, std::vector<TableStep> steps)
@@ -92,7 +81,7 @@ bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogu
       !connection_.Execute(IndexStatement(name)))
     return false;
 
-  TableWrite write{step, nullptr, nullptr, {}, created};
+  TableWrite write{step, nullptr, nullptr, {}, created, nullptr};
   std::string names = QuoteName(scheme ? kSerialColumn : kRoadColumn);
   std::string marks = "?";
   for (int c = 0; c <= last; ++c) {
@@ -108,33 +97,78 @@ bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogu
                        (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?"));
   write.insert = std::make_unique<AdoStatement>(
       connection_, "INSERT INTO " + QuoteName(name) + " (" + names + ") VALUES (" + marks + ")");
-  if (!write.erase->Prepared() || !write.insert->Prepared()) return false;
+  write.rows = std::make_unique<RoadRows>(connection_, step, columns);
+  if (!write.erase->Prepared() || !write.insert->Prepared() || !write.rows->Prepared())
+    return false;
   writes_.push_back(std::move(write));
   return true;
 }
 
 bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
+  conflicts_.clear();
   const bool known =
       record.stored.path == record.databasePath && record.stored.road == record.roadName;
-  std::vector<std::pair<const TableWrite*, std::string>> written;
+  FileIdentity file;
+  std::vector<std::pair<const TableWrite*, RowHashes>> written;
+  std::vector<TableConflict> conflicts;
+  bool replaced = false;
   const bool saved = InTransaction([&] {
+    written.clear();
+    conflicts.clear();
+    // Under the write lock the file at the path is the one written.
+    file = IdentifyFile(record.databasePath);
+    replaced = known && record.stored.inode != 0 &&
+               (file.device != record.stored.device || file.inode != record.stored.inode);
     for (TableWrite& write : writes_) {
       const TableStep& step = write.step;
       SetLastLevelHeights(*step.table, step.side, record);
-      std::string image = TableImage(*step.table, record, step.side);
+      RowHashes hashes = HashRows(*step.table, record, step.side);
+      const RowHashes* remembered = nullptr;
       if (known && !write.created) {
         const auto stored = record.stored.tables.find({step.table, step.side});
-        if (stored != record.stored.tables.end() && stored->second == image) continue;
+        if (stored != record.stored.tables.end()) remembered = &stored->second;
+      }
+      if (remembered && *remembered == hashes) continue;
+      if (remembered) {
+        if (!scratch_) scratch_ = std::make_unique<RoadSectionStore>();
+        RowHashes now;
+        if (!write.rows->Read(record.roadName, *scratch_, now)) return false;
+        step.table->Resize(*scratch_, step.side, 0);
+        // The file holds what the record would write (松方压实系数 written with an earlier road,
+        // or the same edit made elsewhere): nothing to write, nothing lost.
+        if (now == hashes) {
+          written.emplace_back(&write, std::move(hashes));
+          continue;
+        }
+        // Where the file held no rows the record showed the table's defaults: the base of an
+        // edit, and what another program's save of the unedited table writes as well.
+        const RowHashes base = remembered->empty() && !now.empty()
+                                   ? DefaultRowHashes(*step.table, step.side, record, *scratch_)
+                                   : *remembered;
+        if (remembered->empty() && hashes == base) continue;  // unedited: their rows stay
+        const bool unknown = *remembered == kUnknownRows;
+        if (replaced || unknown || now != base) {
+          conflicts.push_back({record.roadName, step.table->Name(step.side), step.table, step.side,
+                               unknown ? RowDiff{} : DiffRows(base, now), replaced || unknown,
+                               std::move(now)});
+          continue;
+        }
       }
       if (!WriteTable(write, record)) return false;
-      written.emplace_back(&write, std::move(image));
+      written.emplace_back(&write, std::move(hashes));
     }
     return true;
   });
   if (!saved) return false;
-  if (!known) record.stored = {record.databasePath, record.roadName, {}};
-  for (auto& [write, image] : written)
-    record.stored.tables[{write->step.table, write->step.side}] = std::move(image);
+  if (!known) record.stored = {record.databasePath, record.roadName, 0, 0, {}};
+  record.stored.device = file.device;
+  record.stored.inode = file.inode;
+  for (auto& [write, hashes] : written)
+    record.stored.tables[{write->step.table, write->step.side}] = std::move(hashes);
+  // After a replacement no file state is what the designer's edit was based on.
+  for (const TableConflict& conflict : conflicts)
+    if (conflict.replaced) record.stored.tables[{conflict.desc, conflict.side}] = kUnknownRows;
+  conflicts_ = std::move(conflicts);
   return true;
 }
 

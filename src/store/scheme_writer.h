@@ -20,8 +20,12 @@ class SchemeWriter {
   // where missing, and prepares the statements. False when any of it fails.
   bool Prepare();
   // The road's rows of every table, in one transaction: they land whole or not at all. A table
-  // whose rows are still those the file holds is left alone.
+  // whose rows are still those the file holds is left alone. An edited table that the file no
+  // longer holds as the record remembers it (another program saved it meanwhile, or the file
+  // was replaced) is not written either: it is one of Conflicts(), and the rest is written.
   bool SaveRoad(RoadSectionStore& record);
+  // The tables the last SaveRoad left unwritten because of another program's save.
+  const std::vector<TableConflict>& Conflicts() const { return conflicts_; }
   // Why the last Prepare or SaveRoad failed.
   const AdoError& LastError() const { return lastError_; }
 
@@ -36,6 +40,8 @@ class SchemeWriter {
   AdoConnection& connection_;
   std::vector<TableStep> steps_;
   std::vector<TableWrite> writes_;
+  std::vector<TableConflict> conflicts_;
+  std::unique_ptr<RoadSectionStore> scratch_;  // the file's rows of a table, for comparison
   AdoError lastError_;
 };
 

@@ -1,6 +1,7 @@
-// Saving a scheme onto a disk that fills up half-way. A layer over the engine's own file system
-// gives the database a fixed amount of free room, so the engine meets a full disk exactly as it
-// would on a real one: every road is atomic, the rest is not tried, and nothing is lost.
+// Saving a scheme onto a disk that fills up half-way, or into a file or folder that refuses
+// writing. A layer over the engine's own file system gives the database a fixed amount of free
+// room, so the engine meets a full disk exactly as it would on a real one: every road is atomic,
+// the rest is not tried, and nothing is lost. The same layer refuses writing where told.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <set>
 
 #include "store/messages.h"
 #include "store/scheme.h"
@@ -20,6 +22,7 @@
 namespace hdmjm::test {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -35,6 +38,12 @@ class FullDisk {
     vfs_.szOsFile = static_cast<int>(sizeof(File)) + real_->szOsFile;
     vfs_.xOpen = &Open;
     vfs_.xDelete = &Delete;
+    vfs_.xAccess = [](sqlite3_vfs*, const char* path, int flags, int* out) {
+      if (flags != SQLITE_ACCESS_READWRITE || !current_->refused.count(path))
+        return current_->real_->xAccess(current_->real_, path, flags, out);
+      *out = 0;
+      return SQLITE_OK;
+    };
     current_ = this;
     sqlite3_vfs_register(&vfs_, 1);
   }
@@ -59,6 +68,9 @@ class FullDisk {
   int Refusals() const { return refusals_; }
   // The kind of file (SQLITE_OPEN_MAIN_DB, SQLITE_OPEN_MAIN_JOURNAL, ...) first refused room.
   int FirstRefused() const { return firstRefused_; }
+  // Files and folders that cannot be written, as an immutable file or a read-only folder cannot,
+  // even by the superuser.
+  std::set<std::string> refused;
   // Write locks taken after the first refusal: each is a transaction begun on the full disk.
   int WriteLocksSinceRefusal() const { return refusals_ ? writeLocks_ - writeLocksAtRefusal_ : 0; }
 
@@ -96,6 +108,11 @@ class FullDisk {
   static int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
     File* own = Of(file);
     own->base.pMethods = nullptr;
+    // A refused folder takes no new file; a refused file opens for reading only.
+    const bool folder = name && current_->refused.count(fs::path(name).parent_path().string());
+    if (folder && (flags & SQLITE_OPEN_CREATE) && !fs::exists(name)) return SQLITE_CANTOPEN;
+    if (name && current_->refused.count(name))
+      flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
     const int rc = current_->real_->xOpen(current_->real_, name, own->Real(), flags, outFlags);
     if (!own->Real()->pMethods) return rc;
     own->base.pMethods = &kMethods;
@@ -341,6 +358,31 @@ TEST(SchemeDiskFullTest, ADiskTooFullToAddTheMissingTablesSavesNoRoadAndChangesN
   disk.Unlimited();
   EXPECT_TRUE(scheme.Save(records).AllSaved());
   EXPECT_EQ(QuerySql(path, "select count(*) from 左侧沟 where 道路名 = 'A'"), Rows{{"1"}});
+}
+
+TEST(SchemeDiskFullTest, AnUnwritableFileOrFolderIsReadOnlyAndTheFirstSaveAfterItSaves) {
+  ScratchDir dir;
+  FullDisk disk;
+  for (const bool folder : {false, true}) {
+    SCOPED_TRACE(folder ? "folder" : "file");
+    EditedScheme scheme(dir.File(folder ? "folder.mdb" : "file.mdb"));
+    const std::string refused = folder ? dir.path().string() : scheme.path;
+    disk.refused = {refused};
+    for (int attempt = 0; attempt < 2; ++attempt) {  // OK pressed again: the same answer
+      const SaveReport report = scheme.scheme.Save(scheme.records);
+      ASSERT_EQ(report.unsaved.size(), kRoads.size());
+      EXPECT_EQ(report.unsaved[0].cause, FailureCause::ReadOnly);
+      EXPECT_THAT(report.unsaved[0].detail,
+                  ::testing::HasSubstr((folder ? "文件夹" : "文件") + refused));
+      EXPECT_THAT(scheme.recorders.messages.texts.at(0), ::testing::HasSubstr("只读"));
+      EXPECT_FALSE(fs::exists(scheme.path + "-journal"));
+      scheme.recorders.messages.texts.clear();
+    }
+    disk.refused.clear();
+    EXPECT_TRUE(scheme.scheme.Save(scheme.records).AllSaved());
+    EXPECT_EQ(QuerySql(scheme.path, "select count(*) from 左侧沟 where 水沟底宽 = 0.75"),
+              Rows{{"4"}});
+  }
 }
 
 }  // namespace
