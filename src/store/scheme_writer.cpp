@@ -1,5 +1,7 @@
 #include "scheme_writer.h"
 
+#include <algorithm>
+
 #include "database_file.h"
 #include "scheme_reader.h"
 
@@ -52,6 +54,14 @@ bool SchemeWriter::PrepareTables() {
   if (!ReadColumnCatalogue(connection_, catalogue)) return false;
   for (const TableStep& step : steps_)
     if (!PrepareTable(step, catalogue)) return false;
+  const bool writesChainBreaks =
+      std::any_of(steps_.begin(), steps_.end(),
+                  [](const TableStep& step) { return step.table == &ChainBreakTable(); });
+  if (writesChainBreaks || !catalogue.contains(ChainBreakTable().Name(kLeft))) return true;
+  // A 断链表 without the chain-break columns cannot list a road: such a road is saved unlisted.
+  if (!PrepareTable(TableStep{&ChainBreakTable(), kLeft, {-1, -1}}, catalogue)) return true;
+  listing_ = std::make_unique<TableWrite>(std::move(writes_.back()));
+  writes_.pop_back();
   return true;
 }
 
@@ -119,6 +129,7 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
     file = IdentifyFile(record.databasePath);
     replaced = known && record.stored.inode != 0 &&
                (file.device != record.stored.device || file.inode != record.stored.inode);
+    if (!known && !ListRoad(record)) return false;
     for (TableWrite& write : writes_) {
       const TableStep& step = write.step;
       SetLastLevelHeights(*step.table, step.side, record);
@@ -170,6 +181,15 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
     if (conflict.replaced) record.stored.tables[{conflict.desc, conflict.side}] = kUnknownRows;
   conflicts_ = std::move(conflicts);
   return true;
+}
+
+bool SchemeWriter::ListRoad(const RoadSectionStore& record) {
+  if (!listing_ || record.chainBreaks.empty()) return true;
+  if (!scratch_) scratch_ = std::make_unique<RoadSectionStore>();
+  RowHashes listed;
+  if (!listing_->rows->Read(record.roadName, *scratch_, listed)) return false;
+  ChainBreakTable().Resize(*scratch_, kLeft, 0);
+  return !listed.empty() || WriteTable(*listing_, record);
 }
 
 bool SchemeWriter::WriteTable(TableWrite& write, const RoadSectionStore& record) {

@@ -36,10 +36,14 @@ class SchemeWriter {
   bool PrepareTables();
   bool PrepareTable(const TableStep& step, ColumnCatalogue& catalogue);
   bool WriteTable(TableWrite& write, const RoadSectionStore& record);
+  bool ListRoad(const RoadSectionStore& record);
 
   AdoConnection& connection_;
   std::vector<TableStep> steps_;
   std::vector<TableWrite> writes_;
+  // 断链表, for a road saved into a file that does not list it (a road brought in from another
+  // file): its chain breaks are written with it, or the next open would not find the road.
+  std::unique_ptr<TableWrite> listing_;
   std::vector<TableConflict> conflicts_;
   std::unique_ptr<RoadSectionStore> scratch_;  // the file's rows of a table, for comparison
   AdoError lastError_;

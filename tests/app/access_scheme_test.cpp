@@ -60,6 +60,10 @@ TEST_F(AccessSchemeTest, AnImportedAccessSchemeIsSavedIntoTheProjectsSchemeAfter
   EXPECT_EQ(QuerySql(database, "select count(distinct 道路名) from 左侧沟"),
             (std::vector<std::vector<std::string>>{{"3"}}));
   EXPECT_EQ(ReadBytes(access), ReadBytes(SharedJet(kSampleJet4)));
+  // The roads the project's 断链表 did not list came with their chain breaks: the next start
+  // finds every one of them.
+  Show();
+  EXPECT_EQ(RoadBoxTexts(), kSampleRoads);
 }
 
 TEST_F(AccessSchemeTest, AnAccessSchemeOfTheProjectIsConvertedOnYesAndOpensReadOnlyOnNo) {
