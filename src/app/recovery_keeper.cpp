@@ -168,10 +168,10 @@ void RecoveryKeeper::Write(bool whole) {
   if (!file_) return;
   const RoadRecordList& records = context_.session.RoadRecords();
   std::vector<RoadEdits> changed;
-  std::vector<std::pair<int, std::vector<std::size_t>>> fingerprints;
+  std::vector<std::pair<int, std::vector<std::uint64_t>>> fingerprints;
   for (int road : watched_) {
     if (road >= static_cast<int>(records.size())) continue;
-    std::vector<std::size_t> now = TableBaseline::Fingerprint(*records[road]);
+    std::vector<std::uint64_t> now = TableBaseline::Fingerprint(*records[road]);
     if (!whole && now == written_[road]) continue;
     changed.push_back(baselines_[road].EditsOf(*records[road]));
     fingerprints.emplace_back(road, std::move(now));

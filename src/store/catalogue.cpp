@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "field_text.h"
+#include "row_hash.h"
 #include "row_table.h"
 
 namespace hdmjm {
@@ -190,6 +191,15 @@ void TableDesc::ReplaceRows(RoadSectionStore& store, Side side,
 
 int TableDesc::ColumnsInUse(const RoadSectionStore&, Side side, int) const {
   return static_cast<int>(dataColumns_[side].size());
+}
+
+std::uint64_t TableDesc::HashRow(const RoadSectionStore& store, Side side, int row) const {
+  RowHasher hasher;
+  const int inUse = ColumnsInUse(store, side, row);
+  hasher.Add(inUse);
+  for (int c = 0; c < inUse; ++c)
+    std::visit([&](const auto& value) { hasher.Add(value); }, Get(store, side, row, c));
+  return hasher.Value();
 }
 
 void TableDesc::SetKinds(const std::vector<FieldKind>& kinds) {

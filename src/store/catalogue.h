@@ -2,6 +2,7 @@
 // copying between sides and dumping all walk this catalogue; no table has code of its own.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -66,6 +67,9 @@ class TableDesc {
   // gives, read in one sweep (the checks read every value of every road).
   virtual void GetReals(const RoadSectionStore& store, Side side, std::span<const int> columns,
                         std::vector<double>& out) const;
+  // The hash of row `row`'s fields in use (RowHasher), what Get gives, in one sweep: a save
+  // compares every row of every road.
+  virtual std::uint64_t HashRow(const RoadSectionStore& store, Side side, int row) const;
   virtual void Set(RoadSectionStore& store, Side side, int row, int column,
                    const FieldValue& value) const = 0;
   // The content of a table the database lacks (start and end: the road's stations).

@@ -75,6 +75,17 @@ class SlopeTableDesc : public TableDesc {
     const auto [level, field] = LevelField(column);
     return segment.levels.at(level).*kLevelFields[field].member;
   }
+  std::uint64_t HashRow(const RoadSectionStore& store, Side side, int row) const override {
+    const SlopeSegment& segment = Of(store, side).At(row);
+    const int levels = std::clamp(segment.levelCount, 0, kMaxSlopeLevels);
+    RowHasher hasher;
+    hasher.Add(kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels);
+    hasher.Add(segment.endStation);
+    hasher.Add(segment.levelCount);
+    for (int level = 0; level < levels; ++level)
+      for (const LevelColumn& field : kLevelFields) hasher.Add(segment.levels[level].*field.member);
+    return hasher.Value();
+  }
   void Set(RoadSectionStore& store, Side side, int row, int column,
            const FieldValue& value) const override {
     SlopeTable& table = access_(store, side);

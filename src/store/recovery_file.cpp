@@ -208,10 +208,10 @@ std::vector<std::pair<const TableDesc*, Side>> RecoveredTables() {
   return tables;
 }
 
-std::vector<std::size_t> TableBaseline::Fingerprint(const RoadSectionStore& record) {
-  std::vector<std::size_t> hashes;
+std::vector<std::uint64_t> TableBaseline::Fingerprint(const RoadSectionStore& record) {
+  std::vector<std::uint64_t> hashes;
   for (const auto& [table, side] : RecoveredTables())
-    hashes.push_back(std::hash<std::string>{}(TableImage(*table, record, side)));
+    hashes.push_back(HashTable(*table, record, side));
   return hashes;
 }
 
@@ -219,7 +219,7 @@ void TableBaseline::Take(const RoadSectionStore& record) { hashes_ = Fingerprint
 
 RoadEdits TableBaseline::EditsOf(const RoadSectionStore& record) const {
   RoadEdits edits{record.roadName, {}};
-  const std::vector<std::size_t> now = Fingerprint(record);
+  const std::vector<std::uint64_t> now = Fingerprint(record);
   const auto tables = RecoveredTables();
   for (size_t i = 0; i < tables.size(); ++i) {
     if (i < hashes_.size() && hashes_[i] == now[i]) continue;

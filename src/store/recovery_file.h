@@ -59,10 +59,10 @@ class TableBaseline {
   // The tables of `record` that differ from the baseline, with their rows now.
   RoadEdits EditsOf(const RoadSectionStore& record) const;
   // A hash of every table as it is now, to tell whether anything changed since a write.
-  static std::vector<std::size_t> Fingerprint(const RoadSectionStore& record);
+  static std::vector<std::uint64_t> Fingerprint(const RoadSectionStore& record);
 
  private:
-  std::vector<std::size_t> hashes_;
+  std::vector<std::uint64_t> hashes_;
 };
 
 // Every table the recovery file may hold: the parameter tables of each side and 断链表.

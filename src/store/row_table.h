@@ -12,6 +12,7 @@
 
 #include "catalogue.h"
 #include "field_text.h"
+#include "row_hash.h"
 
 namespace hdmjm {
 
@@ -142,6 +143,15 @@ class RowTable : public ColumnsTable<Row> {
     }
     for (const Row& row : Of(store, side))
       for (double Row::*real : reals) out.push_back(row.*real);
+  }
+  std::uint64_t HashRow(const RoadSectionStore& store, Side side, int row) const override {
+    const Row& fields = Of(store, side).at(row);
+    const int inUse = this->ColumnsInUse(store, side, row);
+    RowHasher hasher;
+    hasher.Add(inUse);
+    for (int c = 0; c < inUse; ++c)
+      std::visit([&](auto pointer) { hasher.Add(fields.*pointer); }, this->members_[c]);
+    return hasher.Value();
   }
   void SetDefault(RoadSectionStore& store, Side side, double start, double end) const override {
     auto& rows = access_(store, side);

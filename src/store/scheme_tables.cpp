@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "row_hash.h"
+
 namespace hdmjm {
 namespace {
 
@@ -24,29 +26,6 @@ template <class T>
 void Append(std::string& image, const T& value) {
   image.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
-
-// FNV-1a over the bytes TableImage writes for a row, then a final mix so that rows differing in
-// one low bit land far apart.
-class RowHasher {
- public:
-  template <class T>
-  void Add(const T& value) {
-    AddBytes(reinterpret_cast<const unsigned char*>(&value), sizeof value);
-  }
-  void AddBytes(const unsigned char* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001b3ULL;
-  }
-  std::uint64_t Value() const {
-    std::uint64_t h = hash_;
-    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
-    h ^= h >> 31;
-    return h == 0 ? 1 : h;
-  }
-
- private:
-  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
-};
 
 }  // namespace
 
@@ -110,30 +89,20 @@ std::string TableImage(const TableDesc& table, const RoadSectionStore& record, S
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side, int rows) {
   RowHashes hashes;
   hashes.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-  for (int row = 0; row < rows; ++row) {
-    RowHasher hasher;
-    const int inUse = table.ColumnsInUse(record, side, row);
-    hasher.Add(inUse);
-    for (int c = 0; c < inUse; ++c) {
-      const FieldValue value = table.Get(record, side, row, c);
-      hasher.Add(static_cast<char>(value.index()));
-      if (const auto* real = std::get_if<double>(&value)) {
-        hasher.Add(*real);
-      } else if (const auto* code = std::get_if<int>(&value)) {
-        hasher.Add(*code);
-      } else {
-        const std::string& text = std::get<std::string>(value);
-        hasher.Add(text.size());
-        hasher.AddBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-      }
-    }
-    hashes.push_back(hasher.Value());
-  }
+  for (int row = 0; row < rows; ++row) hashes.push_back(table.HashRow(record, side, row));
   return hashes;
 }
 
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side) {
   return HashRows(table, record, side, table.RowCount(record, side));
+}
+
+std::uint64_t HashTable(const TableDesc& table, const RoadSectionStore& record, Side side) {
+  RowHasher hasher;
+  const RowHashes rows = HashRows(table, record, side);
+  hasher.Add(static_cast<std::uint64_t>(rows.size()));
+  for (const std::uint64_t row : rows) hasher.Add(row);
+  return hasher.Value();
 }
 
 // The last level in use always reaches to the top of the slope; on a cut, a negative height

@@ -28,11 +28,13 @@ int FindColumn(const std::vector<std::string>& columns, std::string_view name);
 std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side, int rows);
 std::string TableImage(const TableDesc& table, const RoadSectionStore& record, Side side);
 
-// One 64-bit hash per row of that encoding (never 0), the first `rows` rows or all: what the
+// One 64-bit hash per row of those fields (never 0), the first `rows` rows or all: what the
 // record remembers of a table, enough to tell a change and which rows changed.
 using RowHashes = std::vector<std::uint64_t>;
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side, int rows);
 RowHashes HashRows(const TableDesc& table, const RoadSectionStore& record, Side side);
+// One hash of the whole table: its row count and rows.
+std::uint64_t HashTable(const TableDesc& table, const RoadSectionStore& record, Side side);
 
 // The last level in use always reaches to the top of the slope (a save writes it so); on a cut, a
 // negative height there is the radius of the arc that rounds the top, and stays.
