@@ -60,7 +60,7 @@ class RecoveryKeeper : public QObject {
   RecoveryPlaces places_;
   std::optional<RecoveryFile> file_;
   std::vector<TableBaseline> baselines_;
-  std::vector<std::vector<std::uint64_t>> written_;      // per road: its tables when last written
+  std::vector<std::vector<std::uint64_t>> written_;    // per road: its tables when last written
   std::set<int> watched_;                              // roads changed in this session
   std::set<std::string> inFile_;                       // roads whose edits the file holds
   std::optional<std::filesystem::path> restoredFrom_;  // the file whose edits were restored
