@@ -31,6 +31,7 @@
 #include "app/sheets.h"
 #include "pages/dialog_units.h"
 #include "pages/edit_commands.h"
+#include "pages/qt_text.h"
 #include "store/catalogue.h"
 #include "store/file_kind.h"
 #include "store/messages.h"
@@ -96,8 +97,6 @@ constexpr SegmentEnd kSegmentEnds[] = {
 // The filter of the dialogs that open or create a scheme database.
 constexpr char kSchemeFilter[] = "方案数据库 (*.mdb)|*.mdb|All Files(*.*)|*.*||";
 constexpr char kNewSchemeName[] = "新方案.mdb";
-
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 std::string MissingSchemeMessage(const std::string& database) {
   return "方案数据库" + database + "不存在。";
@@ -227,7 +226,7 @@ SetDlg::SetDlg(const PageContext& context, const QString& caption, bool hasLeave
       watcher_(new QFileSystemWatcher(this)),
       changesTimer_(new QTimer(this)),
       changesLabel_(new QLabel(this)),
-      reloadButton_(new QPushButton(ToQt(std::string(messages::kReloadButton)), this)) {
+      reloadButton_(new QPushButton(ToQString(messages::kReloadButton), this)) {
   QFont font = this->font();
   font.setFamilies(
       {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")});
@@ -331,7 +330,7 @@ void SetDlg::OpenProject() {
     return ShowNoProject(true);
   }
   ShowSchemeControls();
-  schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQt(paths.schemeName));
+  schemeLabel_->setText(QStringLiteral("当前方案名: ") + ToQString(paths.schemeName));
   databasePath_ = database;
   if (IsAccessKind(ProbeFile(database).kind)) OfferConversion();
   if (LoadAllRoads())
@@ -441,7 +440,7 @@ bool SetDlg::LoadAllRoads(const std::string& saveInto) {
     {
       const QSignalBlocker blocker(roadBox_);
       roadBox_->clear();
-      for (const RoadEntry& road : scheme->Roads()) roadBox_->addItem(ToQt(road.name));
+      for (const RoadEntry& road : scheme->Roads()) roadBox_->addItem(ToQString(road.name));
       roadBox_->setCurrentIndex(0);
     }
     Session().ReplaceRoads(std::move(records));
@@ -458,7 +457,7 @@ bool SetDlg::LoadAllRoads(const std::string& saveInto) {
 }
 
 void SetDlg::WatchScheme() {
-  const QString path = ToQt(databasePath_);
+  const QString path = ToQString(databasePath_);
   if (!databasePath_.empty() && !watcher_->files().contains(path) && QFileInfo::exists(path))
     watcher_->addPath(path);
 }
@@ -485,7 +484,7 @@ void SetDlg::LookForChanges() {
     for (const std::string& road : changes.roads) roads += (roads.empty() ? "" : "、") + road;
     text += (text.empty() ? "" : "\n") + messages::RoadsChangedElsewhere(roads);
   }
-  changesLabel_->setText(ToQt(text));
+  changesLabel_->setText(ToQString(text));
   changesLabel_->setVisible(!text.empty());
   reloadButton_->setVisible(!changes.roads.empty());
 }
