@@ -137,7 +137,7 @@ void RecoveryKeeper::TakeBaselines() {
   written_.assign(records.size(), {});
   for (size_t road = 0; road < records.size(); ++road) {
     baselines_[road].Take(*records[road]);
-    written_[road] = TableBaseline::Fingerprint(*records[road]);
+    written_[road] = baselines_[road].Hashes();
   }
 }
 
@@ -173,7 +173,7 @@ void RecoveryKeeper::Write(bool whole) {
     if (road >= static_cast<int>(records.size())) continue;
     std::vector<std::uint64_t> now = TableBaseline::Fingerprint(*records[road]);
     if (!whole && now == written_[road]) continue;
-    changed.push_back(baselines_[road].EditsOf(*records[road]));
+    changed.push_back(baselines_[road].EditsOf(*records[road], now));
     fingerprints.emplace_back(road, std::move(now));
   }
   if (changed.empty() && !whole) return;

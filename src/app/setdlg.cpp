@@ -480,9 +480,8 @@ void SetDlg::LookForChanges() {
   std::string text;
   if (changes.replaced) text = messages::kSchemeReplaced;
   if (!changes.roads.empty()) {
-    std::string roads;
-    for (const std::string& road : changes.roads) roads += (roads.empty() ? "" : "、") + road;
-    text += (text.empty() ? "" : "\n") + messages::RoadsChangedElsewhere(roads);
+    text += (text.empty() ? "" : "\n") +
+            messages::RoadsChangedElsewhere(messages::NameList(changes.roads));
   }
   changesLabel_->setText(ToQString(text));
   changesLabel_->setVisible(!text.empty());
@@ -490,7 +489,7 @@ void SetDlg::LookForChanges() {
 }
 
 void SetDlg::ReloadChangedRoads() {
-  std::string kept;
+  std::vector<std::string> kept;
   ChangeRecords([&] {
     for (const std::string& road : changedRoads_) {
       int index = -1;
@@ -498,7 +497,7 @@ void SetDlg::ReloadChangedRoads() {
       if (!record) continue;
       QUndoStack* history = Session().History().Stack(index);
       if (history && !history->isClean()) {
-        kept += (kept.empty() ? "" : "、") + road;
+        kept.push_back(road);
         continue;
       }
       // The record stays where it is: the pages showing it read it again.
@@ -506,7 +505,7 @@ void SetDlg::ReloadChangedRoads() {
       if (history) history->clear();
     }
   });
-  if (!kept.empty()) Context().messages.Show(messages::EditedNotReloaded(kept));
+  if (!kept.empty()) Context().messages.Show(messages::EditedNotReloaded(messages::NameList(kept)));
   LookForChanges();
 }
 

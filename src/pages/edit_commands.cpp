@@ -48,15 +48,7 @@ void KeepChanged(std::vector<TableSnapshot>& before, std::vector<TableSnapshot>&
 
 TableSnapshot TableSnapshot::Capture(const RoadSectionStore& record, const TableDesc& table,
                                      Side side) {
-  TableSnapshot image{&table, side, {}};
-  const int rows = table.RowCount(record, side);
-  image.rows.resize(rows);
-  for (int row = 0; row < rows; ++row) {
-    const int columns = table.ColumnsInUse(record, side, row);
-    for (int column = 0; column < columns; ++column)
-      image.rows[row].push_back(table.Get(record, side, row, column));
-  }
-  return image;
+  return TableSnapshot{&table, side, table.Rows(record, side)};
 }
 
 void TableSnapshot::Restore(RoadSectionStore& record) const {

@@ -193,6 +193,15 @@ int TableDesc::ColumnsInUse(const RoadSectionStore&, Side side, int) const {
   return static_cast<int>(dataColumns_[side].size());
 }
 
+std::vector<std::vector<FieldValue>> TableDesc::Rows(const RoadSectionStore& store,
+                                                     Side side) const {
+  std::vector<std::vector<FieldValue>> rows(RowCount(store, side));
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+    for (int c = 0; c < ColumnsInUse(store, side, row); ++c)
+      rows[row].push_back(Get(store, side, row, c));
+  return rows;
+}
+
 std::uint64_t TableDesc::HashRow(const RoadSectionStore& store, Side side, int row) const {
   RowHasher hasher;
   const int inUse = ColumnsInUse(store, side, row);

@@ -76,6 +76,8 @@ class TableDesc {
   virtual void SetDefault(RoadSectionStore& store, Side side, double start, double end) const = 0;
   // Replaces the table of side `to` by a copy of side `from`.
   virtual void CopySide(RoadSectionStore& store, Side from, Side to) const = 0;
+  // The rows of side `side`, each its values in use in column order: what ReplaceRows takes.
+  std::vector<std::vector<FieldValue>> Rows(const RoadSectionStore& store, Side side) const;
   // Replaces the rows of side `side` by `rows`, each a value per data column in column order.
   // The new rows are built before the old ones go: when an allocation fails (std::bad_alloc
   // propagates) the table is as it was.

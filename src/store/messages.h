@@ -7,6 +7,13 @@
 
 namespace hdmjm::messages {
 
+// Road names as a list reads them: "主线、连接线".
+inline std::string NameList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : "、") + name;
+  return list;
+}
+
 inline constexpr std::string_view kConnectFailed = "连接数据库失败!";
 inline constexpr std::string_view kNoRoads = "注意录入横断面标准数据前请先指定方案名称和道路名!";
 
@@ -65,9 +72,7 @@ inline std::string Saved(const std::string& path) { return "横断面标准数�
 
 // Some roads were not saved; each of them keeps its previous rows in the database.
 inline std::string NotSaved(const std::string& path, const std::vector<std::string>& roads) {
-  std::string names;
-  for (const std::string& road : roads) names += (names.empty() ? "" : "、") + road;
-  return "以下道路的横断面标准数据未能存入" + path + "中: " + names +
+  return "以下道路的横断面标准数据未能存入" + path + "中: " + NameList(roads) +
          "。\n数据库中这些道路原有的数据未被改动。";
 }
 

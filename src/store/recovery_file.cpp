@@ -218,21 +218,17 @@ std::vector<std::uint64_t> TableBaseline::Fingerprint(const RoadSectionStore& re
 void TableBaseline::Take(const RoadSectionStore& record) { hashes_ = Fingerprint(record); }
 
 RoadEdits TableBaseline::EditsOf(const RoadSectionStore& record) const {
+  return EditsOf(record, Fingerprint(record));
+}
+
+RoadEdits TableBaseline::EditsOf(const RoadSectionStore& record,
+                                 const std::vector<std::uint64_t>& now) const {
   RoadEdits edits{record.roadName, {}};
-  const std::vector<std::uint64_t> now = Fingerprint(record);
   const auto tables = RecoveredTables();
   for (size_t i = 0; i < tables.size(); ++i) {
     if (i < hashes_.size() && hashes_[i] == now[i]) continue;
     const auto [table, side] = tables[i];
-    TableEdit edit{table, side, {}};
-    const int rows = table->RowCount(record, side);
-    edit.rows.resize(rows);
-    for (int row = 0; row < rows; ++row) {
-      const int columns = table->ColumnsInUse(record, side, row);
-      for (int column = 0; column < columns; ++column)
-        edit.rows[row].push_back(table->Get(record, side, row, column));
-    }
-    edits.tables.push_back(std::move(edit));
+    edits.tables.push_back(TableEdit{table, side, table->Rows(record, side)});
   }
   return edits;
 }

@@ -58,6 +58,10 @@ class TableBaseline {
   void Take(const RoadSectionStore& record);
   // The tables of `record` that differ from the baseline, with their rows now.
   RoadEdits EditsOf(const RoadSectionStore& record) const;
+  // The same, given the record's Fingerprint as it is now.
+  RoadEdits EditsOf(const RoadSectionStore& record, const std::vector<std::uint64_t>& now) const;
+  // The hash of every table when the baseline was taken.
+  const std::vector<std::uint64_t>& Hashes() const { return hashes_; }
   // A hash of every table as it is now, to tell whether anything changed since a write.
   static std::vector<std::uint64_t> Fingerprint(const RoadSectionStore& record);
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "messages.h"
+
 namespace hdmjm::messages {
 
 inline constexpr std::string_view kRecoveryTitle = "恢复未存入的修改";
@@ -14,10 +16,8 @@ inline constexpr std::string_view kDiscardButton = "放弃";
 // The recovery file holds edits newer than the scheme: restore (the default) or discard them.
 inline std::string RecoveryQuestion(const std::string& scheme, const std::string& when,
                                     const std::vector<std::string>& roads, int tables) {
-  std::string names;
-  for (const std::string& road : roads) names += (names.empty() ? "" : "、") + road;
-  return "方案数据库" + scheme + "有上次未存入的修改 (" + when + "写入恢复文件; 道路: " + names +
-         ", 共" + std::to_string(tables) +
+  return "方案数据库" + scheme + "有上次未存入的修改 (" + when +
+         "写入恢复文件; 道路: " + NameList(roads) + ", 共" + std::to_string(tables) +
          "个表)。程序上次可能未正常结束。\n\n恢复: 这些修改显示在各页中, 可以撤销, "
          "按确定时存入方案数据库。\n放弃: 删除恢复文件, 方案数据库中的数据保持不变。";
 }
@@ -41,10 +41,8 @@ inline std::string RecoveryOlder(const std::string& file, const std::string& kep
 // Roads of the recovery file that the scheme no longer lists.
 inline std::string RecoveryRoadsMissing(const std::vector<std::string>& roads,
                                         const std::string& kept) {
-  std::string names;
-  for (const std::string& road : roads) names += (names.empty() ? "" : "、") + road;
-  return "恢复文件中道路" + names + "的修改未能恢复: 方案中已没有这些道路。恢复文件已另存为" +
-         kept + "。";
+  return "恢复文件中道路" + NameList(roads) +
+         "的修改未能恢复: 方案中已没有这些道路。恢复文件已另存为" + kept + "。";
 }
 // The recovery file could neither be written beside the scheme nor in the user's data folder.
 inline std::string RecoveryNotWritten(const std::string& file, const std::string& detail) {

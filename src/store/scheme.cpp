@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kProblemLinesShown = 20;
 
-std::string RoadNameList(const std::vector<std::string>& roads) {
-  std::string list;
-  for (const std::string& road : roads) list += (list.empty() ? "" : "、") + road;
-  return list;
-}
-
 // The road list's entry of a road: 主线 shows no stations.
 RoadEntry EntryOf(const RoadSectionStore& record) {
   RoadEntry entry{record.roadName, {}, {}, 0, 0};
@@ -344,11 +338,7 @@ bool SchemeStore::KeepTheirs(RoadSectionStore& record, const TableConflict& conf
     const RoadExtent extent = RoadExtentOf(record.chainBreaks).value_or(RoadExtent{});
     table.SetDefault(theirs, conflict.side, extent.start, extent.end);
   }
-  std::vector<std::vector<FieldValue>> rows(table.RowCount(theirs, conflict.side));
-  for (int row = 0; row < static_cast<int>(rows.size()); ++row)
-    for (int c = 0; c < table.ColumnsInUse(theirs, conflict.side, row); ++c)
-      rows[row].push_back(table.Get(theirs, conflict.side, row, c));
-  table.ReplaceRows(record, conflict.side, rows);
+  table.ReplaceRows(record, conflict.side, table.Rows(theirs, conflict.side));
   record.stored.tables[{conflict.desc, conflict.side}] = std::move(hashes);
   return true;
 }
@@ -423,9 +413,10 @@ void SchemeStore::ShowSaveReport(const std::string& path, const SaveReport& repo
         if (detail.empty()) detail = unsaved.detail;
       }
     if (cause == FailureCause::None)
-      services_.messages->Show(messages::NotWholeNotSaved(RoadNameList(roads)));
+      services_.messages->Show(messages::NotWholeNotSaved(messages::NameList(roads)));
     else
-      services_.messages->Show(CauseMessage(cause, detail) + "\n(" + RoadNameList(roads) + ")");
+      services_.messages->Show(CauseMessage(cause, detail) + "\n(" + messages::NameList(roads) +
+                               ")");
   }
   if (!report.conflicts.empty()) {
     std::string lines(messages::kConflictsHeading);
