@@ -37,22 +37,33 @@ bool SameFile(const std::string& path, dev_t device, ino_t inode) {
   return ::stat(path.c_str(), &info) == 0 && info.st_dev == device && info.st_ino == inode;
 }
 
-AdoValue ColumnValue(sqlite3_stmt* statement, int column) {
-  switch (sqlite3_column_type(statement, column)) {
+// The column's value is asked for once and then read: each column call would look the row up
+// again.
+void ColumnInto(sqlite3_stmt* statement, int column, AdoValue& into) {
+  sqlite3_value* value = sqlite3_column_value(statement, column);
+  switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-      return static_cast<std::int64_t>(sqlite3_column_int64(statement, column));
+      into = static_cast<std::int64_t>(sqlite3_value_int64(value));
+      return;
     case SQLITE_FLOAT:
-      return sqlite3_column_double(statement, column);
+      into = sqlite3_value_double(value);
+      return;
     case SQLITE_TEXT: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-      return std::string(text, sqlite3_column_bytes(statement, column));
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const auto bytes = static_cast<std::size_t>(sqlite3_value_bytes(value));
+      if (auto* held = std::get_if<std::string>(&into))
+        held->assign(text, bytes);
+      else
+        into = std::string(text, bytes);
+      return;
     }
     case SQLITE_BLOB: {
-      const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
-      return AdoBlob{{bytes, bytes + sqlite3_column_bytes(statement, column)}};
+      const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
+      into = AdoBlob{{bytes, bytes + sqlite3_value_bytes(value)}};
+      return;
     }
     default:
-      return nullptr;
+      into = nullptr;
   }
 }
 
@@ -277,7 +288,18 @@ void AdoStatement::Reset() {
 AdoValue AdoStatement::Value(int column) const {
   if (!state_->Live() || column < 0 || column >= sqlite3_column_count(state_->statement))
     return std::monostate{};
-  return ColumnValue(state_->statement, column);
+  AdoValue value;
+  ColumnInto(state_->statement, column, value);
+  return value;
+}
+
+void AdoStatement::ValuesInto(std::vector<AdoValue>& values) const {
+  const int count = state_->Live() ? sqlite3_column_count(state_->statement) : 0;
+  for (int column = 0; column < static_cast<int>(values.size()); ++column)
+    if (column < count)
+      ColumnInto(state_->statement, column, values[column]);
+    else
+      values[column] = std::monostate{};
 }
 
 }  // namespace hdmjm

@@ -75,6 +75,9 @@ class AdoStatement {
   bool Run();
   void Reset();
   AdoValue Value(int column) const;
+  // The current row's first values.size() columns into `values`, reusing what they hold: a
+  // table read row by row allocates no text it has room for.
+  void ValuesInto(std::vector<AdoValue>& values) const;
 
  private:
   struct State;

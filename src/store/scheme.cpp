@@ -274,12 +274,13 @@ SaveReport SchemeStore::SaveQuietly(std::span<RoadSectionStore* const> records) 
       continue;
     }
     useDatabase(record.databasePath);
-    if (stop == FailureCause::None) refused();
+    const bool saved =
+        stop == FailureCause::None && writer->SaveRoad(record, [&] { return !refused(); });
     if (stop != FailureCause::None) {
       // A lock that outlasted the wait, a read-only file, a full disk: no use trying each road.
       report.unsaved.push_back({record.roadName, stop, stopDetail});
       failed = true;
-    } else if (writer->SaveRoad(record)) {
+    } else if (saved) {
       if (writer->Conflicts().empty()) report.saved.push_back(record.roadName);
       report.conflicts.insert(report.conflicts.end(), writer->Conflicts().begin(),
                               writer->Conflicts().end());

@@ -25,15 +25,18 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
                const std::vector<AdoValue>& values, const std::vector<int>& at, Problem&& problem) {
   static const AdoValue kAbsent;
   const auto& data = table.DataColumns(side);
+  std::string why;
+  // The columns in use may follow from the row's first values (a slope row's 边坡总级数).
+  int inUse = table.ColumnsInUse(record, side, row);
   for (int c = 0; c < static_cast<int>(data.size()); ++c) {
     const AdoValue& value = at[c] >= 0 ? values[at[c]] : kAbsent;
-    if (c >= table.ColumnsInUse(record, side, row)) {
+    if (c >= inUse) {
       if (!IsNull(value)) problem(c, nullptr);
       continue;
     }
-    std::string why;
     table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
     problem(c, &why);
+    if (c < 2) inUse = table.ColumnsInUse(record, side, row);
   }
 }
 
@@ -173,6 +176,9 @@ class SchemeReader {
     if (!select.missing.empty()) AllRoads(name, "缺少列" + select.missing);
     if (serial < 0 && !scheme) AllRoads(name, "缺少列" + std::string(kSerialColumn));
     const std::string order = serial >= 0 ? columns[serial] : std::string();
+    // A road's rows mostly follow one another: the last road found is asked first.
+    std::string lastName;
+    auto last = byName_.end();
     const bool read =
         source_.ReadRows(name, select.names, order, [&](const std::vector<AdoValue>& row) {
           if (scheme) {
@@ -181,8 +187,11 @@ class SchemeReader {
           }
           const auto* text = std::get_if<std::string>(&row[0]);
           if (!text) return;  // a NULL 道路名 is no road
-          if (const auto target = byName_.find(*text); target != byName_.end())
-            ReadRow(row, table, side, name, target->second, select);
+          if (last == byName_.end() || *text != lastName) {
+            last = byName_.find(*text);
+            lastName = *text;
+          }
+          if (last != byName_.end()) ReadRow(row, table, side, name, last->second, select);
         });
     if (!read)
       Failed(name);
@@ -214,13 +223,16 @@ class SchemeReader {
       table.Resize(record, side, row + 1);
     }
     const auto& data = table.DataColumns(side);
-    const std::string where = "第" + std::to_string(row + 1) + "行";
+    const auto where = [row] {
+      std::string text("第");
+      return text.append(std::to_string(row + 1)).append("行");
+    };
     DecodeRow(table, side, record, row, values, select.at, [&](int c, const std::string* why) {
       // Levels beyond a slope row's count are not kept: a value there would be lost.
       if (!why)
-        return Problem(record, name, where + "列" + data[c].name + "在边坡总级数之外却有数值");
+        return Problem(record, name, where() + "列" + data[c].name + "在边坡总级数之外却有数值");
       const std::string& problem = why->empty() ? select.typeProblems[c] : *why;
-      if (!problem.empty()) Problem(record, name, where + "列" + data[c].name + ": " + problem);
+      if (!problem.empty()) Problem(record, name, where() + "列" + data[c].name + ": " + problem);
     });
     for (const auto& [column, extraName] : select.extras)
       if (!IsNull(values[column]))
@@ -328,7 +340,7 @@ bool RoadRows::Read(const std::string& road, RoadSectionStore& record, RowHashes
       continue;
     }
     if (!scheme) table.Resize(record, side, row + 1);
-    for (std::size_t c = 0; c < values.size(); ++c) values[c] = select_->Value(static_cast<int>(c));
+    select_->ValuesInto(values);
     DecodeRow(table, side, record, row, values, at_, [](int, const std::string*) {});
   }
   select_->Reset();

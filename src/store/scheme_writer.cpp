@@ -17,10 +17,13 @@ std::string IndexStatement(const std::string& table) {
 
 struct SchemeWriter::TableWrite {
   TableStep step;
+  std::vector<std::string> fileColumns;  // the table's columns in the file
+  bool created = false;  // made by this save: whatever the records remember, it is empty
+  // The statements, prepared when the table is first compared or written: most saves touch a
+  // few tables of a few roads.
   std::unique_ptr<AdoStatement> erase;
   std::unique_ptr<AdoStatement> insert;
   std::vector<int> columns;        // data columns written, in order
-  bool created = false;            // made by this save: whatever the records remember, it is empty
   std::unique_ptr<RoadRows> rows;  // what the file holds of a road, before it is written
 };
 
@@ -58,7 +61,6 @@ bool SchemeWriter::PrepareTables() {
       std::any_of(steps_.begin(), steps_.end(),
                   [](const TableStep& step) { return step.table == &ChainBreakTable(); });
   if (writesChainBreaks || !catalogue.contains(ChainBreakTable().Name(kLeft))) return true;
-  // A 断链表 without the chain-break columns cannot list a road: such a road is saved unlisted.
   if (!PrepareTable(TableStep{&ChainBreakTable(), kLeft, {-1, -1}}, catalogue)) return true;
   listing_ = std::make_unique<TableWrite>(std::move(writes_.back()));
   writes_.pop_back();
@@ -68,32 +70,45 @@ bool SchemeWriter::PrepareTables() {
 bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogue) {
   const TableDesc& table = *step.table;
   const std::string name = table.Name(step.side);
-  const bool scheme = table.Scope() == TableScope::Scheme;
   auto found = catalogue.find(name);
   const bool created = found == catalogue.end();
   if (created) {
     if (!connection_.Execute(table.CreateStatement(step.side))) return false;
     std::vector<std::string> names{std::string(kSerialColumn)};
-    if (!scheme) names.emplace_back(kRoadColumn);
+    if (table.Scope() != TableScope::Scheme) names.emplace_back(kRoadColumn);
     for (const DataColumn& column : table.DataColumns(step.side)) names.push_back(column.name);
     found = catalogue.emplace(name, std::move(names)).first;
   }
   auto& columns = found->second;
   const auto& data = table.DataColumns(step.side);
-  const int last = static_cast<int>(data.size()) - 1;
-  if (table.HasRadiusUpgrade() && FindColumn(columns, data[last].name) < 0) {
+  if (table.HasRadiusUpgrade() && FindColumn(columns, data.back().name) < 0) {
     if (!connection_.Execute("ALTER TABLE " + QuoteName(name) + " ADD " + QuoteName(kRadiusColumn) +
                              " DOUBLE"))
       return false;
     columns.push_back(std::string(kRadiusColumn));
   }
+  TableWrite write;
+  write.step = step;
+  write.fileColumns = columns;
+  write.created = created;
+  writes_.push_back(std::move(write));
+  return true;
+}
+
+bool SchemeWriter::Ready(TableWrite& write) {
+  if (write.rows) return true;
+  const TableDesc& table = *write.step.table;
+  const std::string name = table.Name(write.step.side);
+  const bool scheme = table.Scope() == TableScope::Scheme;
+  const auto& columns = write.fileColumns;
   if (!scheme && FindColumn(columns, kRoadColumn) >= 0 && FindColumn(columns, kSerialColumn) >= 0 &&
       !connection_.Execute(IndexStatement(name)))
     return false;
-
-  TableWrite write{step, nullptr, nullptr, {}, created, nullptr};
+  const auto& data = table.DataColumns(write.step.side);
+  const int last = static_cast<int>(data.size()) - 1;
   std::string names = QuoteName(scheme ? kSerialColumn : kRoadColumn);
   std::string marks = "?";
+  write.columns.clear();
   for (int c = 0; c <= last; ++c) {
     const int column = FindColumn(columns, data[c].name);
     // An older 用地面积汇总分段表 has no 备注: the remark is not stored there.
@@ -107,17 +122,41 @@ bool SchemeWriter::PrepareTable(const TableStep& step, ColumnCatalogue& catalogu
                        (scheme ? "" : " WHERE " + QuoteName(kRoadColumn) + " = ?"));
   write.insert = std::make_unique<AdoStatement>(
       connection_, "INSERT INTO " + QuoteName(name) + " (" + names + ") VALUES (" + marks + ")");
-  write.rows = std::make_unique<RoadRows>(connection_, step, columns);
-  if (!write.erase->Prepared() || !write.insert->Prepared() || !write.rows->Prepared())
-    return false;
-  writes_.push_back(std::move(write));
+  auto rows = std::make_unique<RoadRows>(connection_, write.step, columns);
+  if (!write.erase->Prepared() || !write.insert->Prepared() || !rows->Prepared()) return false;
+  write.rows = std::move(rows);
   return true;
 }
 
-bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
+bool SchemeWriter::SaveRoad(RoadSectionStore& record, const std::function<bool()>& mayWrite) {
   conflicts_.clear();
+  lastError_ = {};
   const bool known =
       record.stored.path == record.databasePath && record.stored.road == record.roadName;
+  // What the record would write, table by table, and what the file held of it at the load or
+  // the last save; a road whose every table is as remembered needs no transaction.
+  std::vector<RowHashes> wanted;
+  std::vector<const RowHashes*> remembered;
+  bool edited = !known;
+  for (const TableWrite& write : writes_) {
+    const TableStep& step = write.step;
+    SetLastLevelHeights(*step.table, step.side, record);
+    wanted.push_back(HashRows(*step.table, record, step.side));
+    const RowHashes* stored = nullptr;
+    if (known && !write.created) {
+      const auto found = record.stored.tables.find({step.table, step.side});
+      if (found != record.stored.tables.end()) stored = &found->second;
+    }
+    remembered.push_back(stored);
+    edited = edited || !stored || *stored != wanted.back();
+  }
+  if (!edited) {
+    const FileIdentity file = IdentifyFile(record.databasePath);
+    record.stored.device = file.device;
+    record.stored.inode = file.inode;
+    return true;
+  }
+  if (mayWrite && !mayWrite()) return false;
   FileIdentity file;
   std::vector<std::pair<const TableWrite*, RowHashes>> written;
   std::vector<TableConflict> conflicts;
@@ -130,17 +169,14 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
     replaced = known && record.stored.inode != 0 &&
                (file.device != record.stored.device || file.inode != record.stored.inode);
     if (!known && !ListRoad(record)) return false;
-    for (TableWrite& write : writes_) {
+    for (std::size_t i = 0; i < writes_.size(); ++i) {
+      TableWrite& write = writes_[i];
       const TableStep& step = write.step;
-      SetLastLevelHeights(*step.table, step.side, record);
-      RowHashes hashes = HashRows(*step.table, record, step.side);
-      const RowHashes* remembered = nullptr;
-      if (known && !write.created) {
-        const auto stored = record.stored.tables.find({step.table, step.side});
-        if (stored != record.stored.tables.end()) remembered = &stored->second;
-      }
-      if (remembered && *remembered == hashes) continue;
-      if (remembered) {
+      const RowHashes& hashes = wanted[i];
+      if (remembered[i] && *remembered[i] == hashes) continue;
+      if (!Ready(write)) return false;
+      if (remembered[i]) {
+        const RowHashes& before = *remembered[i];
         if (!scratch_) scratch_ = std::make_unique<RoadSectionStore>();
         RowHashes now;
         if (!write.rows->Read(record.roadName, *scratch_, now)) return false;
@@ -148,16 +184,16 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
         // The file holds what the record would write (松方压实系数 written with an earlier road,
         // or the same edit made elsewhere): nothing to write, nothing lost.
         if (now == hashes) {
-          written.emplace_back(&write, std::move(hashes));
+          written.emplace_back(&write, hashes);
           continue;
         }
         // Where the file held no rows the record showed the table's defaults: the base of an
         // edit, and what another program's save of the unedited table writes as well.
-        const RowHashes base = remembered->empty() && !now.empty()
+        const RowHashes base = before.empty() && !now.empty()
                                    ? DefaultRowHashes(*step.table, step.side, record, *scratch_)
-                                   : *remembered;
-        if (remembered->empty() && hashes == base) continue;  // unedited: their rows stay
-        const bool unknown = *remembered == kUnknownRows;
+                                   : before;
+        if (before.empty() && hashes == base) continue;  // unedited: their rows stay
+        const bool unknown = before == kUnknownRows;
         if (replaced || unknown || now != base) {
           conflicts.push_back({record.roadName, step.table->Name(step.side), step.table, step.side,
                                unknown ? RowDiff{} : DiffRows(base, now), replaced || unknown,
@@ -166,7 +202,7 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
         }
       }
       if (!WriteTable(write, record)) return false;
-      written.emplace_back(&write, std::move(hashes));
+      written.emplace_back(&write, hashes);
     }
     return true;
   });
@@ -185,6 +221,8 @@ bool SchemeWriter::SaveRoad(RoadSectionStore& record) {
 
 bool SchemeWriter::ListRoad(const RoadSectionStore& record) {
   if (!listing_ || record.chainBreaks.empty()) return true;
+  // A 断链表 without the chain-break columns cannot list a road: such a road is saved unlisted.
+  if (!Ready(*listing_)) return true;
   if (!scratch_) scratch_ = std::make_unique<RoadSectionStore>();
   RowHashes listed;
   if (!listing_->rows->Read(record.roadName, *scratch_, listed)) return false;

@@ -39,7 +39,7 @@ class SqliteSource : public TableSource {
     std::vector<AdoValue> values(columns.size());
     AdoStatement::Step step;
     while ((step = rows.Next()) == AdoStatement::Step::Row) {
-      for (std::size_t c = 0; c < values.size(); ++c) values[c] = rows.Value(static_cast<int>(c));
+      rows.ValuesInto(values);
       sink(values);
     }
     return step == AdoStatement::Step::Done;
