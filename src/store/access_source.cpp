@@ -98,7 +98,7 @@ class AccessSource : public TableSource {
 
   // The file keeps rows in no order of their own: they are read whole, then sorted.
   bool ReadRows(const std::string& table, const std::vector<std::string>& columns,
-                const std::string& orderBy, const RowSink& sink) override {
+                const std::string& orderBy, const RowSink& sink, std::size_t checked) override {
     const AccessTable* found = file_->FindTable(table);
     if (!found) {
       failure_ = {FailureCause::Other, "表" + table + "不存在。"};
@@ -124,8 +124,27 @@ class AccessSource : public TableSource {
     if (order >= 0)
       std::stable_sort(rows.begin(), rows.end(),
                        [](const auto& a, const auto& b) { return Before(a.first, b.first); });
-    for (const auto& row : rows) sink(row.second);
+    checked = std::min(checked, columns.size());
+    const std::size_t read = columns.size() - checked;
+    for (auto& [key, values] : rows) {
+      if (checked > 0) {
+        const auto held = std::find_if(values.begin() + static_cast<std::ptrdiff_t>(read),
+                                       values.end(), [](const AdoValue& v) { return !IsNull(v); });
+        const AdoValue first = held == values.end()
+                                   ? AdoValue(nullptr)
+                                   : AdoValue(std::int64_t{held - values.begin()} -
+                                              static_cast<std::int64_t>(read));
+        values.resize(read);
+        values.push_back(first);
+      }
+      sink(values);
+    }
     return true;
+  }
+
+  // An Access table is read whole for any question about it.
+  std::optional<double> Greatest(const std::string&, const std::string&) override {
+    return std::nullopt;
   }
 
   std::string ColumnProblem(const std::string& table, const std::string& column,

@@ -193,6 +193,8 @@ int TableDesc::ColumnsInUse(const RoadSectionStore&, Side side, int) const {
   return static_cast<int>(dataColumns_[side].size());
 }
 
+int TableDesc::ColumnsAtMost(double) const { return static_cast<int>(dataColumns_[kLeft].size()); }
+
 std::vector<std::vector<FieldValue>> TableDesc::Rows(const RoadSectionStore& store,
                                                      Side side) const {
   std::vector<std::vector<FieldValue>> rows(RowCount(store, side));

@@ -61,6 +61,11 @@ class TableDesc {
   virtual void Fit(RoadSectionStore&, Side) const {}
   // How many data columns a row uses: all of them, but for a slope row 2 + 4 × its level count.
   virtual int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const;
+  // The data column whose value tells how many columns a row uses (a slope row's 边坡总级数),
+  // -1 when every row uses all; and the most columns a row uses when that column holds at most
+  // `greatest` in every row.
+  virtual int CountColumn() const { return -1; }
+  virtual int ColumnsAtMost(double greatest) const;
   // Field of data column `column` (0-based among DataColumns) of row `row`.
   virtual FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const = 0;
   // The real data columns `columns` of every row, row after row, appended to `out`: what Get

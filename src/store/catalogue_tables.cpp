@@ -1,6 +1,7 @@
 // The scheme database's tables, each described once: its name, where it lives in the record,
 // one line per column, and its content when the database lacks it.
 #include <array>
+#include <cmath>
 
 #include "row_table.h"
 
@@ -63,6 +64,12 @@ class SlopeTableDesc : public TableDesc {
   }
   void Fit(RoadSectionStore& store, Side side) const override {
     access_(store, side).rows.shrink_to_fit();
+  }
+  int CountColumn() const override { return 1; }
+  // A level count is kept as the whole number it starts with, within 0 to 30.
+  int ColumnsAtMost(double greatest) const override {
+    const double levels = std::isnan(greatest) ? 0 : std::clamp(std::trunc(greatest), 0.0, double{kMaxSlopeLevels});
+    return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * static_cast<int>(levels);
   }
   int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const override {
     const int levels = std::clamp(Of(store, side).At(row).levelCount, 0, kMaxSlopeLevels);

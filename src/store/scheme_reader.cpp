@@ -1,6 +1,8 @@
 #include "scheme_reader.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 #include <unordered_map>
 
 #include "database_file.h"
@@ -17,18 +19,20 @@ void Problem(RoadSectionStore& record, const std::string& table, const std::stri
 }
 
 // Sets row `row` of the table from `values` (at[c]: where data column c stands among them, -1
-// when the file lacks it), each value as the record keeps it. `problem(c, why)` hears of every
-// column set (`why` empty when the value was kept exactly) and, with a null `why`, of a value
-// beyond a slope row's levels, which is not kept.
+// when the file lacks it), each value as the record keeps it, data columns from `end` on aside.
+// `problem(c, why)` hears of every column set (`why` empty when the value was kept exactly)
+// and, with a null `why`, of a value beyond a slope row's levels, which is not kept.
 template <class Problem>
 void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int row,
-               const std::vector<AdoValue>& values, const std::vector<int>& at, Problem&& problem) {
+               const std::vector<AdoValue>& values, const std::vector<int>& at, Problem&& problem,
+               std::size_t end = std::numeric_limits<std::size_t>::max()) {
   static const AdoValue kAbsent;
   const auto& data = table.DataColumns(side);
+  const int columns = static_cast<int>(std::min(data.size(), end));
   std::string why;
   // The columns in use may follow from the row's first values (a slope row's 边坡总级数).
   int inUse = table.ColumnsInUse(record, side, row);
-  for (int c = 0; c < static_cast<int>(data.size()); ++c) {
+  for (int c = 0; c < columns; ++c) {
     const AdoValue& value = at[c] >= 0 ? values[at[c]] : kAbsent;
     if (c >= inUse) {
       if (!IsNull(value)) problem(c, nullptr);
@@ -41,9 +45,12 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
 }
 
 // Where each data column of a table stands in the select list, and the columns the table has
-// beyond them.
+// beyond them. Data columns no row can use (levels above every slope row's count) are only
+// looked at for a value, last in the list.
 struct SelectList {
   std::vector<std::string> names;
+  std::size_t end = 0;                              // the data columns from here are looked at
+  std::vector<int> lookedAt;                        // those the table has, in list order
   std::vector<int> at;                              // per data column; -1 when missing
   std::vector<std::string> typeProblems;            // per data column; empty when it can feed
   std::vector<std::pair<int, std::string>> extras;  // position, column name
@@ -122,8 +129,9 @@ class SchemeReader {
 
   // 道路名 (but in 松方压实系数), the data columns the table has, then any column it has beyond.
   SelectList Select(const TableDesc& table, Side side, const std::string& name,
-                    const std::vector<std::string>& columns, int serial, int road) const {
+                    const std::vector<std::string>& columns, int serial, int road) {
     SelectList select;
+    select.end = ColumnsInUseAtMost(table, side, name, columns);
     std::vector<int> used(columns.size(), 0);
     int position = 0;
     const auto add = [&](int column) {
@@ -139,7 +147,10 @@ class SchemeReader {
     select.typeProblems.resize(data.size());
     for (int c = 0; c <= last; ++c) {
       const int column = FindColumn(columns, data[c].name);
-      if (column >= 0) {
+      if (column >= 0 && static_cast<std::size_t>(c) >= select.end) {
+        used[column] = 1;
+        select.lookedAt.push_back(c);
+      } else if (column >= 0) {
         select.at[c] = add(column);
         select.typeProblems[c] = source_.ColumnProblem(name, columns[column], data[c].kind);
       } else if (c != last || !(table.HasRadiusUpgrade() || table.LastColumnOptional()))
@@ -147,7 +158,21 @@ class SchemeReader {
     }
     for (size_t column = 0; column < columns.size(); ++column)
       if (!used[column]) select.extras.push_back({add(static_cast<int>(column)), columns[column]});
+    for (int c : select.lookedAt) select.names.push_back(columns[FindColumn(columns, data[c].name)]);
     return select;
+  }
+
+  // How many data columns the table's rows use at most, as far as the file tells it without
+  // reading them: a slope table's greatest 边坡总级数 bounds its rows' levels.
+  std::size_t ColumnsInUseAtMost(const TableDesc& table, Side side, const std::string& name,
+                                 const std::vector<std::string>& columns) {
+    const auto& data = table.DataColumns(side);
+    const int count = table.CountColumn();
+    const int column = count >= 0 ? FindColumn(columns, data[count].name) : -1;
+    const std::optional<double> greatest =
+        column >= 0 ? source_.Greatest(name, columns[column]) : std::nullopt;
+    if (!greatest) return data.size();
+    return static_cast<std::size_t>(std::max(count + 1, table.ColumnsAtMost(*greatest)));
   }
 
   void ReadTable(const TableDesc& table, Side side) {
@@ -179,8 +204,9 @@ class SchemeReader {
     // A road's rows mostly follow one another: the last road found is asked first.
     std::string lastName;
     auto last = byName_.end();
-    const bool read =
-        source_.ReadRows(name, select.names, order, [&](const std::vector<AdoValue>& row) {
+    const bool read = source_.ReadRows(
+        name, select.names, order,
+        [&](const std::vector<AdoValue>& row) {
           if (scheme) {
             for (size_t i = 0; i < records_.size(); ++i) ReadRow(row, table, side, name, i, select);
             return;
@@ -192,7 +218,8 @@ class SchemeReader {
             lastName = *text;
           }
           if (last != byName_.end()) ReadRow(row, table, side, name, last->second, select);
-        });
+        },
+        select.lookedAt.size());
     if (!read)
       Failed(name);
     else if (name == table.Name(side))
@@ -227,13 +254,23 @@ class SchemeReader {
       std::string text("第");
       return text.append(std::to_string(row + 1)).append("行");
     };
-    DecodeRow(table, side, record, row, values, select.at, [&](int c, const std::string* why) {
-      // Levels beyond a slope row's count are not kept: a value there would be lost.
-      if (!why)
-        return Problem(record, name, where() + "列" + data[c].name + "在边坡总级数之外却有数值");
-      const std::string& problem = why->empty() ? select.typeProblems[c] : *why;
-      if (!problem.empty()) Problem(record, name, where() + "列" + data[c].name + ": " + problem);
-    });
+    // Levels beyond a slope row's count are not kept: a value there would be lost.
+    const auto beyond = [&](int c) {
+      Problem(record, name, where() + "列" + data[c].name + "在边坡总级数之外却有数值");
+    };
+    DecodeRow(
+        table, side, record, row, values, select.at,
+        [&](int c, const std::string* why) {
+          if (!why) return beyond(c);
+          const std::string& problem = why->empty() ? select.typeProblems[c] : *why;
+          if (!problem.empty())
+            Problem(record, name, where() + "列" + data[c].name + ": " + problem);
+        },
+        select.end);
+    if (!select.lookedAt.empty())
+      if (const auto* first = std::get_if<std::int64_t>(&values.back());
+          first && *first >= 0 && *first < static_cast<std::int64_t>(select.lookedAt.size()))
+        beyond(select.lookedAt[static_cast<std::size_t>(*first)]);
     for (const auto& [column, extraName] : select.extras)
       if (!IsNull(values[column]))
         Problem(record, name, "列" + extraName + "不在表的定义中, 其值无法保存");

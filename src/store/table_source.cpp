@@ -1,5 +1,8 @@
 #include "table_source.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace hdmjm {
 namespace {
 
@@ -28,15 +31,27 @@ class SqliteSource : public TableSource {
   }
 
   bool ReadRows(const std::string& table, const std::vector<std::string>& columns,
-                const std::string& orderBy, const RowSink& sink) override {
+                const std::string& orderBy, const RowSink& sink, std::size_t checked) override {
+    checked = std::min(checked, columns.size());
+    const std::size_t read = columns.size() - checked;
     std::string list;
-    for (const std::string& column : columns)
-      list += (list.empty() ? "" : ", ") + (column.empty() ? "NULL" : QuoteName(column));
+    for (std::size_t c = 0; c < read; ++c)
+      list += (list.empty() ? "" : ", ") + (columns[c].empty() ? "NULL" : QuoteName(columns[c]));
+    if (checked > 0) {
+      // One value for the columns only looked at: the engine tells which first holds one.
+      std::string firstHeld;
+      for (std::size_t c = read; c < columns.size(); ++c)
+        if (!columns[c].empty())
+          firstHeld += " WHEN " + QuoteName(columns[c]) + " IS NOT NULL THEN " +
+                       std::to_string(c - read);
+      list += (list.empty() ? "" : ", ") +
+              (firstHeld.empty() ? std::string("NULL") : "CASE" + firstHeld + " END");
+    }
     const std::string order = orderBy.empty() ? "" : " ORDER BY " + QuoteName(orderBy);
     AdoStatement rows(connection_, "SELECT " + (list.empty() ? "NULL" : list) + " FROM " +
                                        QuoteName(table) + order);
     if (!rows.Prepared()) return false;
-    std::vector<AdoValue> values(columns.size());
+    std::vector<AdoValue> values(read + (checked > 0 ? 1 : 0));
     AdoStatement::Step step;
     while ((step = rows.Next()) == AdoStatement::Step::Row) {
       rows.ValuesInto(values);
@@ -47,6 +62,19 @@ class SqliteSource : public TableSource {
 
   std::string ColumnProblem(const std::string&, const std::string&, FieldKind) const override {
     return {};
+  }
+
+  std::optional<double> Greatest(const std::string& table, const std::string& column) override {
+    AdoStatement greatest(connection_,
+                          "SELECT max(" + QuoteName(column) + ") FROM " + QuoteName(table));
+    if (!greatest.Prepared() || greatest.Next() != AdoStatement::Step::Row) return std::nullopt;
+    const AdoValue value = greatest.Value(0);
+    greatest.Reset();
+    if (IsNull(value)) return std::nan("");
+    if (const auto* real = std::get_if<double>(&value)) return *real;
+    if (const auto* integer = std::get_if<std::int64_t>(&value))
+      return static_cast<double>(*integer);
+    return std::nullopt;  // text or bytes: the rows tell what each holds
   }
 
   bool AddRadiusColumn(const std::string& table, const std::vector<std::string>& roads) override {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,15 @@ class TableSource {
   virtual bool ReadCatalogue(ColumnCatalogue& catalogue) = 0;
   // The rows of `table` in the order of its column `orderBy` (as the file keeps them when
   // empty), each with the values of `columns` (names from the catalogue; an empty name reads as
-  // NULL). False when the read failed: LastFailure says why.
+  // NULL). The last `checked` of the columns are only looked at for a value: in their place the
+  // sink sees one value, the position among them of the first that holds one (an integer from
+  // 0), or NULL when none does. False when the read failed: LastFailure says why.
   virtual bool ReadRows(const std::string& table, const std::vector<std::string>& columns,
-                        const std::string& orderBy, const RowSink& sink) = 0;
+                        const std::string& orderBy, const RowSink& sink,
+                        std::size_t checked = 0) = 0;
+  // The greatest value the column holds in the table, when the file tells it without reading
+  // the table's rows and it is a number (NaN: no row holds a value there).
+  virtual std::optional<double> Greatest(const std::string& table, const std::string& column) = 0;
   // Why the column cannot feed a field of `kind`, whatever it holds (its type); empty when it
   // can, and the values alone decide.
   virtual std::string ColumnProblem(const std::string& table, const std::string& column,

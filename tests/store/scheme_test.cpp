@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "store/catalogue.h"
+#include "store/sql_dialect.h"
 #include "test_support.h"
 
 namespace hdmjm {
@@ -205,6 +206,35 @@ TEST_F(SchemeTest, AValueTheRecordCannotKeepLeavesItsRoadUnsavedAndTheMessageSay
   EXPECT_EQ(ExactRows(db_, "左清表土厚度"), topsoil);
   EXPECT_THAT(Messages()[1], HasSubstr("为免丢失数据未重新存入"));
   EXPECT_THAT(Messages()[2], HasSubstr("未能存入" + db_ + "中: 主线、A、B"));
+}
+
+// A value past a slope row's levels would be lost: found whether it lies below the table's
+// greatest level count or above it, where the open only looks whether anything is there.
+TEST_F(SchemeTest, AValuePastASlopeRowsLevelsLeavesItsRoadUnsavedWhereverItLies) {
+  MakeRoads({"主线", "A", "B", "C"});
+  const TableDesc& fills = *FindTable("路堤边坡");
+  const TableDesc& cuts = *FindTable("路堑边坡");
+  const auto insert = [](const std::string& table, const std::string& road,
+                         const std::string& count, const std::string& columns,
+                         const std::string& values) {
+    return "insert into " + table + " (道路名, 分段终里程, 边坡总级数" + columns + ") values ('" +
+           road + "', 500, " + count + values + ")";
+  };
+  RunSql(db_, {MapDialect(fills.CreateStatement(kLeft)), MapDialect(cuts.CreateStatement(kRight)),
+               insert("左路堤边坡", "主线", "5", ", \"5级边坡系数\"", ", 1.5"),
+               insert("左路堤边坡", "A", "2", ", \"4级平台宽度\"", ", 2"),
+               insert("左路堤边坡", "B", "1", ", \"30级平台横坡\"", ", 3"),
+               // A count in words: every row is read, and the value past the levels still found.
+               insert("右路堑边坡", "C", "'三'", ", \"2级边坡系数\"", ", 1"),
+               insert("右路堑边坡", "主线", "4", ", \"4级边坡系数\"", ", 1")});
+  ASSERT_TRUE(Open());
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_THAT(Messages()[0], HasSubstr("道路A, 表左路堤边坡: 第1行列4级平台宽度在边坡总级数之外"));
+  EXPECT_THAT(Messages()[0], HasSubstr("道路B, 表左路堤边坡: 第1行列30级平台横坡在边坡总级数之外"));
+  EXPECT_THAT(Messages()[0], HasSubstr("道路C, 表右路堑边坡: 第1行列边坡总级数"));
+  const std::vector<bool> whole = {true, false, false, false};
+  for (size_t i = 0; i < whole.size(); ++i) EXPECT_EQ(Road(i).LoadedWhole(), whole[i]) << i;
+  EXPECT_EQ(fills.Get(Road(0), kLeft, 0, fills.ColumnIndex(kLeft, "5级边坡系数")), FieldValue(1.5));
 }
 
 TEST_F(SchemeTest, ColumnsAreReadByNameAndATableMissingOneKeepsItsRoadsUnsaved) {
