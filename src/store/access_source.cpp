@@ -130,10 +130,10 @@ class AccessSource : public TableSource {
       if (checked > 0) {
         const auto held = std::find_if(values.begin() + static_cast<std::ptrdiff_t>(read),
                                        values.end(), [](const AdoValue& v) { return !IsNull(v); });
-        const AdoValue first = held == values.end()
-                                   ? AdoValue(nullptr)
-                                   : AdoValue(std::int64_t{held - values.begin()} -
-                                              static_cast<std::int64_t>(read));
+        const AdoValue first =
+            held == values.end()
+                ? AdoValue(nullptr)
+                : AdoValue(std::int64_t{held - values.begin()} - static_cast<std::int64_t>(read));
         values.resize(read);
         values.push_back(first);
       }

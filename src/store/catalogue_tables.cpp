@@ -68,7 +68,8 @@ class SlopeTableDesc : public TableDesc {
   int CountColumn() const override { return 1; }
   // A level count is kept as the whole number it starts with, within 0 to 30.
   int ColumnsAtMost(double greatest) const override {
-    const double levels = std::isnan(greatest) ? 0 : std::clamp(std::trunc(greatest), 0.0, double{kMaxSlopeLevels});
+    const double levels =
+        std::isnan(greatest) ? 0 : std::clamp(std::trunc(greatest), 0.0, double{kMaxSlopeLevels});
     return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * static_cast<int>(levels);
   }
   int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const override {

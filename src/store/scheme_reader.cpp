@@ -158,7 +158,8 @@ class SchemeReader {
     }
     for (size_t column = 0; column < columns.size(); ++column)
       if (!used[column]) select.extras.push_back({add(static_cast<int>(column)), columns[column]});
-    for (int c : select.lookedAt) select.names.push_back(columns[FindColumn(columns, data[c].name)]);
+    for (int c : select.lookedAt)
+      select.names.push_back(columns[FindColumn(columns, data[c].name)]);
     return select;
   }
 

@@ -42,8 +42,8 @@ class SqliteSource : public TableSource {
       std::string firstHeld;
       for (std::size_t c = read; c < columns.size(); ++c)
         if (!columns[c].empty())
-          firstHeld += " WHEN " + QuoteName(columns[c]) + " IS NOT NULL THEN " +
-                       std::to_string(c - read);
+          firstHeld +=
+              " WHEN " + QuoteName(columns[c]) + " IS NOT NULL THEN " + std::to_string(c - read);
       list += (list.empty() ? "" : ", ") +
               (firstHeld.empty() ? std::string("NULL") : "CASE" + firstHeld + " END");
     }
