@@ -113,6 +113,7 @@ class SlopeLevels {
     MakeRoom(static_cast<int>(levels.size()));
     std::copy(levels.begin(), levels.end(), held_.begin());
   }
+  std::span<const SlopeLevel> Span() const { return held_; }
   const_iterator begin() const { return held_.begin(); }
   const_iterator end() const { return held_.end(); }
 
