@@ -88,7 +88,6 @@ struct SlopeLevel {
 class SlopeLevels {
  public:
   using value_type = SlopeLevel;
-  using iterator = std::vector<SlopeLevel>::iterator;
   using const_iterator = std::vector<SlopeLevel>::const_iterator;
 
   SlopeLevels() = default;
