@@ -39,7 +39,7 @@ SlopeSegment Slope(double endStation, std::vector<SlopeLevel> levels) {
   SlopeSegment segment;
   segment.endStation = endStation;
   segment.levelCount = static_cast<int>(levels.size());
-  std::copy(levels.begin(), levels.end(), segment.levels.begin());
+  segment.levels.AssignFirst(levels);
   return segment;
 }
 

@@ -131,7 +131,7 @@ std::variant<SlopeTemplate, std::string> LoadSlopeTemplate(const std::filesystem
 void StoreLevels(SlopeSegment& segment, std::span<const SlopeLevel> levels) {
   const std::size_t count = std::min<std::size_t>(levels.size(), kMaxSlopeLevels);
   segment.levelCount = static_cast<int>(count);
-  std::copy_n(levels.begin(), count, segment.levels.begin());
+  segment.levels.AssignFirst(levels.first(count));
 }
 
 std::string WithTemplateExtension(const std::string& path) {

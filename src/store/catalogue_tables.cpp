@@ -81,7 +81,7 @@ class SlopeTableDesc : public TableDesc {
     if (column == 0) return segment.endStation;
     if (column == 1) return segment.levelCount;
     const auto [level, field] = LevelField(column);
-    return segment.levels.at(level).*kLevelFields[field].member;
+    return segment.levels[level].*kLevelFields[field].member;
   }
   std::uint64_t HashRow(const RoadSectionStore& store, Side side, int row) const override {
     const SlopeSegment& segment = Of(store, side).At(row);
@@ -101,6 +101,8 @@ class SlopeTableDesc : public TableDesc {
     SlopeSegment& segment = table.rows[row];
     if (column == 1) {
       segment.levelCount = IntOf(value);
+      // Room for the levels in use at once, so that a load sets them without growing each time.
+      segment.levels.MakeRoom(std::clamp(segment.levelCount, 0, kMaxSlopeLevels));
       return;
     }
     const double number = RealOf(value);
@@ -109,7 +111,7 @@ class SlopeTableDesc : public TableDesc {
       return;
     }
     const auto [level, field] = LevelField(column);
-    segment.levels.at(level).*kLevelFields[field].member = number;
+    segment.levels[level].*kLevelFields[field].member = number;
   }
   void SetDefault(RoadSectionStore& store, Side side, double, double end) const override {
     SlopeTable& table = access_(store, side);
@@ -117,7 +119,7 @@ class SlopeTableDesc : public TableDesc {
     SlopeSegment& segment = table.rows[0];
     segment.endStation = end;
     segment.levelCount = 3;
-    std::copy(defaultLevels_.begin(), defaultLevels_.end(), segment.levels.begin());
+    segment.levels.AssignFirst(defaultLevels_);
   }
   void CopySide(RoadSectionStore& store, Side from, Side to) const override {
     if (from == to) return;

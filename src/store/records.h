@@ -1,11 +1,14 @@
 // The in-memory record of one road's standard cross-section parameters.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,10 +82,57 @@ struct SlopeLevel {
   bool operator==(const SlopeLevel&) const = default;
 };
 
+// The levels a slope segment holds, only as many as were written, so that a segment of 3 levels
+// keeps 3 and not 30. A level past them reads as an all-zero level; writing one grows them.
+// Equality treats the missing levels as zero levels: [a, b, c] equals [a, b, c, 0, 0].
+class SlopeLevels {
+ public:
+  using value_type = SlopeLevel;
+  using const_iterator = std::vector<SlopeLevel>::const_iterator;
+
+  SlopeLevels() = default;
+  SlopeLevels(std::initializer_list<SlopeLevel> levels) : held_(levels) {}
+
+  // The levels held: at least those written, at least as many as room was made for.
+  int Held() const { return static_cast<int>(held_.size()); }
+  const SlopeLevel& operator[](int level) const {
+    static const SlopeLevel kZero;
+    return level >= 0 && level < Held() ? held_[level] : kZero;
+  }
+  SlopeLevel& operator[](int level) {
+    if (level >= Held()) held_.resize(static_cast<std::size_t>(level) + 1);
+    return held_[level];
+  }
+  // Holds at least `count` levels (zero levels added), in one allocation; never drops any.
+  void MakeRoom(int count) {
+    if (count > Held()) held_.resize(static_cast<std::size_t>(count));
+  }
+  // Writes `levels` as the first levels; those after them stay.
+  void AssignFirst(std::span<const SlopeLevel> levels) {
+    MakeRoom(static_cast<int>(levels.size()));
+    std::copy(levels.begin(), levels.end(), held_.begin());
+  }
+  std::span<const SlopeLevel> Span() const { return held_; }
+  const_iterator begin() const { return held_.begin(); }
+  const_iterator end() const { return held_.end(); }
+
+  bool operator==(const SlopeLevels& other) const {
+    const auto& [shorter, longer] =
+        Held() <= other.Held() ? std::pair{&held_, &other.held_} : std::pair{&other.held_, &held_};
+    const auto middle = longer->begin() + static_cast<std::ptrdiff_t>(shorter->size());
+    return std::equal(shorter->begin(), shorter->end(), longer->begin()) &&
+           std::all_of(middle, longer->end(),
+                       [](const SlopeLevel& l) { return l == SlopeLevel{}; });
+  }
+
+ private:
+  std::vector<SlopeLevel> held_;
+};
+
 struct SlopeSegment {  // one row of 路堤边坡 / 路堑边坡
   double endStation = 0;
-  int levelCount = 0;  // 边坡总级数, 0 to 30
-  std::array<SlopeLevel, kMaxSlopeLevels> levels{};
+  int levelCount = 0;  // 边坡总级数, 0 to 30; the levels held may be more or fewer
+  SlopeLevels levels;
   bool operator==(const SlopeSegment&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "check_view.h"
@@ -27,11 +28,14 @@ bool NeedsRows(const TableDesc& table) {
 bool LevelsPlain(const SlopeSegment& segment, bool cut) {
   const int count = segment.levelCount;
   if (count < 1 || count > kMaxSlopeLevels) return false;
+  // A level in use but not held is a zero level, never plain; the sweep reads the held ones.
+  const std::span<const SlopeLevel> levels = segment.levels.Span();
+  if (static_cast<int>(levels.size()) < count) return false;
   // The least ratio, berm and height, and a sum that is not a number when any value is not
   // finite; a sweep without branches.
   double least = 0, lowest = 1, sum = 0;
   for (int i = 0; i < count; ++i) {
-    const SlopeLevel& level = segment.levels[i];
+    const SlopeLevel& level = levels[i];
     least = std::min(least, std::min(level.ratio, level.bermWidth));
     lowest = std::min(lowest, level.maxHeight);
     sum += (level.ratio + level.maxHeight) * 0 + (level.bermWidth + level.bermSlope) * 0;
@@ -39,10 +43,10 @@ bool LevelsPlain(const SlopeSegment& segment, bool cut) {
   if (least < 0 || !std::isfinite(sum)) return false;
   if (lowest > 0) return true;
   // Only a cut's last height limit may be negative: the radius of its arc.
-  const double last = segment.levels[count - 1].maxHeight;
+  const double last = levels[count - 1].maxHeight;
   if (!cut || !(last < 0)) return false;
   for (int i = 0; i + 1 < count; ++i)
-    if (!(segment.levels[i].maxHeight > 0)) return false;
+    if (!(levels[i].maxHeight > 0)) return false;
   return true;
 }
 

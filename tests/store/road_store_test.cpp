@@ -354,6 +354,26 @@ TEST_F(RoadStoreTest, SlopeRowsUseOnlyTheirLevelsAndKeepTheRestInMemory) {
   EXPECT_EQ(loaded->cutSlopes[kLeft].rows[1].levelCount, 0);
 }
 
+// A segment holds only the levels it was given: one past them reads as zero, equality counts
+// missing levels as zero ones, the level count alone drops none, and a load holds those in use.
+TEST_F(RoadStoreTest, SlopeSegmentsHoldOnlyTheirLevels) {
+  const SlopeLevel a{1, 8, 2, 4}, b{1.5, 100, 1, 0};
+  const SlopeSegment two = test::MakeSlopeSegment(800, {a, b});
+  EXPECT_EQ(two.levels[2], SlopeLevel{});
+  const std::pair<SlopeLevels, bool> comparisons[] = {
+      {{a, b}, true}, {{a, b, {}, {}}, true}, {{a}, false}, {{a, b, {0, 0, 0, 1}}, false}};
+  for (const auto& [levels, equal] : comparisons)
+    EXPECT_EQ(std::pair(levels == two.levels, two.levels == levels), std::pair(equal, equal));
+  MakeScheme();
+  const TableDesc& cuts = *FindTable(kCutSlopeTable);
+  RoadSectionStore store;
+  store.cutSlopes[kLeft].rows = {test::MakeSlopeSegment(800, {a, b, a, b, a})};
+  for (int count : {3, 5, 2}) cuts.Set(store, kLeft, 0, 1, count);
+  EXPECT_EQ(store.cutSlopes[kLeft].rows[0].levels[4], a);
+  ASSERT_TRUE(SaveRoad(store, db_, "主线", recorders_.services()));
+  EXPECT_EQ(Load()->cutSlopes[kLeft].rows[0].levels.Held(), 2);
+}
+
 TEST_F(RoadStoreTest, RowsBeyondTheRecordsRoomAreLeftOutTheDesignerIsToldAndTheRoadIsNotSaved) {
   MakeScheme();
   RoadSectionStore store;

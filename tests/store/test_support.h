@@ -117,12 +117,12 @@ inline std::vector<std::vector<std::string>> QuerySql(const std::string& path,
   return rows;
 }
 
-// A slope segment ending at `station` with `levels` in use; its other level slots are zero.
+// A slope segment ending at `station` with `levels` in use and held.
 inline SlopeSegment MakeSlopeSegment(double station, const std::vector<SlopeLevel>& levels) {
   SlopeSegment segment;
   segment.endStation = station;
   segment.levelCount = static_cast<int>(levels.size());
-  std::copy(levels.begin(), levels.end(), segment.levels.begin());
+  segment.levels.AssignFirst(levels);
   return segment;
 }
 
