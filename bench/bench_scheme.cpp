@@ -290,8 +290,10 @@ const std::string& SchemeOf(int roads, const SchemeShape& shape) {
     for (int i = 0; i < roads; ++i) {
       const std::string name = RoadName(i);
       sqlite3_bind_text(insert.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_double(insert.get(), 2, 1000.0 * i);
-      sqlite3_bind_double(insert.get(), 3, 1000.0 * i + 5000);
+      // Every road holds the same rows (stations 0 to 1000): each reaches over them, as a
+      // designer's roads reach over their tables' rows.
+      sqlite3_bind_double(insert.get(), 2, 0);
+      sqlite3_bind_double(insert.get(), 3, 5000.0 + i);
       if (sqlite3_step(insert.get()) != SQLITE_DONE) Fail(sqlite3_errmsg(db.get()));
       sqlite3_reset(insert.get());
     }
