@@ -139,26 +139,30 @@ std::vector<long> FromFreshProcess(const std::string& option,
 }
 
 // In a fresh process: opens the scheme at `path`, prints the resident size with every record
-// held, then without what the records remember of the file.
+// held, the peak after looking for another program's save (what the file watcher does), then
+// the resident size without what the records remember of the file.
 int ResidentAfterOpen(const std::string& path) {
   SchemeStore scheme(DefaultServices());
   if (!scheme.Open(path)) Fail("open " + path);
   RoadRecordList records = scheme.TakeRecords();
   const Resident opened = ResidentSize();
+  if (!scheme.FindChanges(records).roads.empty()) Fail("changes where there were none");
+  const Resident looked = ResidentSize();
   for (auto& record : records) record->stored = {};
   malloc_trim(0);
   const Resident forgotten = ResidentSize();
-  std::printf("%ld %ld %ld %zu\n", opened.now, opened.peak, forgotten.now, records.size());
+  std::printf("%ld %ld %ld %ld %zu\n", opened.now, opened.peak, looked.peak, forgotten.now,
+              records.size());
   return 0;
 }
 
 struct OpenFigures {
-  long resident = 0, peak = 0, withoutStored = 0, roads = 0;
+  long resident = 0, peak = 0, peakLooking = 0, withoutStored = 0, roads = 0;
 };
 
 OpenFigures MeasureOpen(const std::string& path) {
-  const std::vector<long> figures = FromFreshProcess(kOpenOption, {path}, 4);
-  return {figures[0], figures[1], figures[2], figures[3]};
+  const std::vector<long> figures = FromFreshProcess(kOpenOption, {path}, 5);
+  return {figures[0], figures[1], figures[2], figures[3], figures[4]};
 }
 
 void PrintMemory() {
@@ -173,9 +177,11 @@ void PrintMemory() {
     const OpenFigures figures = MeasureOpen(SchemeOf(scheme.roads, scheme.shape));
     std::printf(
         "resident after opening %s: %.1f MB (peak %.1f MB, target <= %ld MB); the remembered "
-        "stored rows %.1f MB of it; %ld roads\n",
+        "stored rows %.1f MB of it; %ld roads; peak after looking for another program's save "
+        "%.1f MB\n",
         scheme.what, figures.resident / 1024.0, figures.peak / 1024.0, scheme.targetMb,
-        (figures.resident - figures.withoutStored) / 1024.0, figures.roads);
+        (figures.resident - figures.withoutStored) / 1024.0, figures.roads,
+        figures.peakLooking / 1024.0);
   }
 #ifdef HDMJM_TOOL
   const long dump = FromFreshProcess(kPeakOption, {HDMJM_TOOL, "dump", SchemeOf(50)}, 1)[0];

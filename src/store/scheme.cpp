@@ -361,7 +361,8 @@ SchemeChanges SchemeStore::FindChanges(std::span<RoadSectionStore* const> record
     if (record->stored.path == path && record->stored.inode != 0 &&
         (record->stored.device != file.device || record->stored.inode != file.inode))
       changes.replaced = true;
-  // The file's rows, read as an open reads them, into records of the same roads.
+  // What the file holds, read as an open reads it, into records of the same roads that keep
+  // only the hashes of the rows: a large scheme is not held twice.
   RoadRecordList now;
   std::vector<RoadSectionStore*> reading;
   for (const RoadSectionStore* record : records) {
@@ -375,8 +376,8 @@ SchemeChanges SchemeStore::FindChanges(std::span<RoadSectionStore* const> record
   ColumnCatalogue catalogue;
   if (!source || !source->ReadCatalogue(catalogue)) return changes;
   NoProgress quiet;
-  const ReadStop stop = ReadTables(*source, Services{services_.messages, services_.trace, &quiet},
-                                   catalogue, reading);
+  const ReadStop stop = ReadStoredRows(
+      *source, Services{services_.messages, services_.trace, &quiet}, catalogue, reading);
   source->Finish();
   if (stop.cause != FailureCause::None) return changes;
   const auto scratch = std::make_unique<RoadSectionStore>();

@@ -59,13 +59,16 @@ struct SelectList {
 
 class SchemeReader {
  public:
+  // `keepRows` false: of each table the records keep only the hashes of the file's rows.
   SchemeReader(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
-               const std::vector<RoadSectionStore*>& records)
+               const std::vector<RoadSectionStore*>& records, bool keepRows)
       : source_(source),
         services_(services),
         catalogue_(catalogue),
         records_(records),
-        counts_(records_.size()) {
+        keepRows_(keepRows),
+        counts_(records_.size()),
+        hashes_(keepRows ? 0 : records_.size()) {
     for (size_t i = 0; i < records_.size(); ++i) byName_.emplace(records_[i]->roadName, i);
   }
 
@@ -78,7 +81,11 @@ class SchemeReader {
     for (const TableStep& step : LoadOrder()) {
       if (stop_.cause == FailureCause::None) ReadTable(*step.table, step.side);
       if (stop_.cause != FailureCause::None) Unread(*step.table, step.side);
-      for (RoadSectionStore* record : records_) step.table->Fit(*record, step.side);
+      for (RoadSectionStore* record : records_)
+        if (keepRows_)
+          step.table->Fit(*record, step.side);
+        else if (step.table->Scope() != TableScope::Scheme)
+          step.table->Resize(*record, step.side, 0);
       for (int position : step.progress)
         if (position >= 0) services_.progress->SetProgress(position);
     }
@@ -180,6 +187,7 @@ class SchemeReader {
     const std::string name = TableName(table, side);
     const bool scheme = table.Scope() == TableScope::Scheme;
     std::fill(counts_.begin(), counts_.end(), 0);
+    for (RowHashes& hashes : hashes_) hashes.clear();
     if (!scheme)
       for (RoadSectionStore* record : records_) table.Resize(*record, side, 0);
     const auto found = catalogue_.find(name);
@@ -233,7 +241,8 @@ class SchemeReader {
     for (size_t i = 0; i < records_.size(); ++i) {
       RoadSectionStore& record = *records_[i];
       const int rows = counts_[i] > 0 ? table.RowCount(record, side) : 0;
-      record.stored.tables[{&table, side}] = HashRows(table, record, side, rows);
+      record.stored.tables[{&table, side}] =
+          keepRows_ ? HashRows(table, record, side, rows) : std::move(hashes_[i]);
     }
   }
 
@@ -243,13 +252,13 @@ class SchemeReader {
     const bool scheme = table.Scope() == TableScope::Scheme;
     const int row = scheme ? 0 : counts_[road];
     ++counts_[road];
-    if (!scheme) {
-      if (row >= table.Capacity()) {
-        Problem(record, name, "行数超过" + std::to_string(table.Capacity()));
-        return;
-      }
-      table.Resize(record, side, row + 1);
+    if (!scheme && row >= table.Capacity()) {
+      Problem(record, name, "行数超过" + std::to_string(table.Capacity()));
+      return;
     }
+    // Without the rows kept, each row is decoded into the first, hashed, and let go.
+    const int at = keepRows_ ? row : 0;
+    if (!scheme && table.RowCount(record, side) <= at) table.Resize(record, side, at + 1);
     const auto& data = table.DataColumns(side);
     const auto where = [row] {
       std::string text("第");
@@ -260,7 +269,7 @@ class SchemeReader {
       Problem(record, name, where() + "列" + data[c].name + "在边坡总级数之外却有数值");
     };
     DecodeRow(
-        table, side, record, row, values, select.at,
+        table, side, record, at, values, select.at,
         [&](int c, const std::string* why) {
           if (!why) return beyond(c);
           const std::string& problem = why->empty() ? select.typeProblems[c] : *why;
@@ -275,14 +284,17 @@ class SchemeReader {
     for (const auto& [column, extraName] : select.extras)
       if (!IsNull(values[column]))
         Problem(record, name, "列" + extraName + "不在表的定义中, 其值无法保存");
+    if (!keepRows_) hashes_[road].push_back(table.HashRow(record, side, at));
   }
 
   TableSource& source_;
   const Services& services_;
   const ColumnCatalogue& catalogue_;
   const std::vector<RoadSectionStore*>& records_;
+  const bool keepRows_;
   std::unordered_map<std::string, size_t> byName_;
-  std::vector<int> counts_;  // rows read per road of the current table
+  std::vector<int> counts_;        // rows read per road of the current table
+  std::vector<RowHashes> hashes_;  // without the rows kept: their hashes, per road
   ReadStop stop_;
 };
 
@@ -391,7 +403,13 @@ bool RoadRows::Read(const std::string& road, RoadSectionStore& record, RowHashes
 
 ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
                     const std::vector<RoadSectionStore*>& records) {
-  return SchemeReader(source, services, catalogue, records).ReadAll();
+  return SchemeReader(source, services, catalogue, records, true).ReadAll();
+}
+
+ReadStop ReadStoredRows(TableSource& source, const Services& services,
+                        const ColumnCatalogue& catalogue,
+                        const std::vector<RoadSectionStore*>& records) {
+  return SchemeReader(source, services, catalogue, records, false).ReadAll();
 }
 
 }  // namespace hdmjm

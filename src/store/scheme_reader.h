@@ -27,6 +27,11 @@ using ReadStop = SourceFailure;
 // table the file lacks its default content. Progress advances table by table.
 ReadStop ReadTables(TableSource& source, const Services& services, const ColumnCatalogue& catalogue,
                     const std::vector<RoadSectionStore*>& records);
+// What ReadTables remembers of the file (record.stored, and why a road would not load whole),
+// with each row let go once hashed: the records' tables stay empty, whatever the file holds.
+ReadStop ReadStoredRows(TableSource& source, const Services& services,
+                        const ColumnCatalogue& catalogue,
+                        const std::vector<RoadSectionStore*>& records);
 
 // One table's rows of one road as an SQLite file holds them now, by a statement prepared once
 // (the file's columns named by `columns`), in 序号 order and decoded as a load decodes them.

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <tuple>
 
+#include "store/catalogue.h"
 #include "store/messages.h"
 #include "store/scheme.h"
+#include "store/sql_dialect.h"
 #include "test_support.h"
 
 namespace hdmjm::test {
@@ -21,7 +23,13 @@ void MakeScheme(const std::string& path) {
           "水沟底宽 double, 沟深 double, 左侧边坡 double, 右侧边坡 double, 浆砌厚度 double, "
           "沟底半径 double)",
           "insert into 左侧沟 (道路名, 水沟底宽) values ('主线', 0.3), ('主线', 0.4), "
-          "('A', 0.5)"});
+          "('A', 0.5)",
+          // Slope rows of several level counts, each last level reaching to the top.
+          MapDialect(FindTable("路堤边坡")->CreateStatement(kLeft)),
+          "insert into 左路堤边坡 (道路名, 分段终里程, 边坡总级数, \"1级边坡系数\", "
+          "\"1级最大高度\", \"2级边坡系数\", \"2级最大高度\", \"3级最大高度\") values "
+          "('主线', 400, 3, 1.5, 8, 1.75, 10, 100), ('主线', 900, 1, 1.5, 100, null, null, "
+          "null), ('A', 1900, 2, 1, 6, 1.5, 100, null)"});
 }
 
 // The side ditch widths: left, then right, each 主线's rows before A's.
