@@ -30,7 +30,8 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
   const auto& data = table.DataColumns(side);
   const int columns = static_cast<int>(std::min(data.size(), end));
   std::string why;
-  // The columns in use may follow from the row's first values (a slope row's 边坡总级数).
+  // The columns in use follow from the row's count column where it has one (a slope row's
+  // 边坡总级数), which comes before the columns it counts.
   int inUse = table.ColumnsInUse(record, side, row);
   for (int c = 0; c < columns; ++c) {
     const AdoValue& value = at[c] >= 0 ? values[at[c]] : kAbsent;
@@ -40,7 +41,7 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
     }
     table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
     problem(c, &why);
-    if (c < 2) inUse = table.ColumnsInUse(record, side, row);
+    if (c == table.CountColumn()) inUse = table.ColumnsInUse(record, side, row);
   }
 }
 
