@@ -51,7 +51,7 @@ class SlopeTableDesc : public TableDesc {
         defaultLevels_(defaultLevels) {
     isSlope_ = true;
     std::vector<FieldKind> kinds{FieldKind::Real, FieldKind::Count};
-    kinds.resize(kLevelColumn + std::size(kLevelFields) * kMaxSlopeLevels, FieldKind::Real);
+    kinds.resize(ColumnsFor(kMaxSlopeLevels), FieldKind::Real);
     SetKinds(kinds);
   }
 
@@ -70,11 +70,10 @@ class SlopeTableDesc : public TableDesc {
   int ColumnsAtMost(double greatest) const override {
     const double levels =
         std::isnan(greatest) ? 0 : std::clamp(std::trunc(greatest), 0.0, double{kMaxSlopeLevels});
-    return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * static_cast<int>(levels);
+    return ColumnsFor(static_cast<int>(levels));
   }
   int ColumnsInUse(const RoadSectionStore& store, Side side, int row) const override {
-    const int levels = std::clamp(Of(store, side).At(row).levelCount, 0, kMaxSlopeLevels);
-    return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels;
+    return ColumnsFor(std::clamp(Of(store, side).At(row).levelCount, 0, kMaxSlopeLevels));
   }
   FieldValue Get(const RoadSectionStore& store, Side side, int row, int column) const override {
     const SlopeSegment& segment = Of(store, side).At(row);
@@ -87,7 +86,7 @@ class SlopeTableDesc : public TableDesc {
     const SlopeSegment& segment = Of(store, side).At(row);
     const int levels = std::clamp(segment.levelCount, 0, kMaxSlopeLevels);
     RowHasher hasher;
-    hasher.Add(kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels);
+    hasher.Add(ColumnsFor(levels));
     hasher.Add(segment.endStation);
     hasher.Add(segment.levelCount);
     for (int level = 0; level < levels; ++level)
@@ -137,6 +136,10 @@ class SlopeTableDesc : public TableDesc {
                                                  {"级平台宽度", &SlopeLevel::bermWidth},
                                                  {"级平台横坡", &SlopeLevel::bermSlope}};
 
+  // The data columns a row of `levels` levels uses.
+  static int ColumnsFor(int levels) {
+    return kLevelColumn + static_cast<int>(std::size(kLevelFields)) * levels;
+  }
   static std::pair<int, int> LevelField(int column) {
     const int fields = static_cast<int>(std::size(kLevelFields));
     return {(column - kLevelColumn) / fields, (column - kLevelColumn) % fields};

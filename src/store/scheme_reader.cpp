@@ -32,6 +32,7 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
   std::string why;
   // The columns in use follow from the row's count column where it has one (a slope row's
   // 边坡总级数), which comes before the columns it counts.
+  const int countColumn = table.CountColumn();
   int inUse = table.ColumnsInUse(record, side, row);
   for (int c = 0; c < columns; ++c) {
     const AdoValue& value = at[c] >= 0 ? values[at[c]] : kAbsent;
@@ -41,7 +42,7 @@ void DecodeRow(const TableDesc& table, Side side, RoadSectionStore& record, int 
     }
     table.Set(record, side, row, c, KeepStored(value, data[c].kind, why));
     problem(c, &why);
-    if (c == table.CountColumn()) inUse = table.ColumnsInUse(record, side, row);
+    if (c == countColumn) inUse = table.ColumnsInUse(record, side, row);
   }
 }
 
@@ -141,6 +142,7 @@ class SchemeReader {
     SelectList select;
     select.end = ColumnsInUseAtMost(table, side, name, columns);
     std::vector<int> used(columns.size(), 0);
+    std::vector<int> lookedAt;  // the file's columns of select.lookedAt
     int position = 0;
     const auto add = [&](int column) {
       select.names.push_back(columns[column]);
@@ -158,6 +160,7 @@ class SchemeReader {
       if (column >= 0 && static_cast<std::size_t>(c) >= select.end) {
         used[column] = 1;
         select.lookedAt.push_back(c);
+        lookedAt.push_back(column);
       } else if (column >= 0) {
         select.at[c] = add(column);
         select.typeProblems[c] = source_.ColumnProblem(name, columns[column], data[c].kind);
@@ -166,8 +169,7 @@ class SchemeReader {
     }
     for (size_t column = 0; column < columns.size(); ++column)
       if (!used[column]) select.extras.push_back({add(static_cast<int>(column)), columns[column]});
-    for (int c : select.lookedAt)
-      select.names.push_back(columns[FindColumn(columns, data[c].name)]);
+    for (int column : lookedAt) select.names.push_back(columns[column]);
     return select;
   }
 
